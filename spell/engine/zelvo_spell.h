@@ -149,6 +149,7 @@ private:
     bool LoadUserNodes(TOpenSection& sec) noexcept;
     bool FindInSection(int section, const uint8_t* word, size_t length) noexcept;
     bool InsertUserWord(TOpenSection& sec, std::string_view word) noexcept;
+    bool InsertUserWords(TOpenSection& sec, const std::vector<std::string_view>& words) noexcept;
     int16_t TakeUserId() noexcept;
 
     std::vector<std::unique_ptr<TOpenSection>> Sections_;
