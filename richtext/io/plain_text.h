@@ -71,12 +71,13 @@ class TTextReader {
   int lastIndex_ = -1;
   TCharAttr attr_;
   bool failed_ = false;
+  // Unread bytes of the current buffer; loops may scan them directly.
+  const uint8_t* cur_ = nullptr;
+  const uint8_t* end_ = nullptr;
 
  private:
   bool Refill();
   TTextInput* input_ = nullptr;
-  const uint8_t* cur_ = nullptr;
-  const uint8_t* end_ = nullptr;
   bool contiguous_ = false;
   int64_t total_ = -1;
   int64_t consumed_ = 0;

@@ -87,6 +87,8 @@ class TRTFReader : public TTextReader {
   int shareTotal_ = 0;
   int cellNumber_ = 0;
   TParagraph* lastCell_ = nullptr;
+  uint8_t pendingSides_ = 0;  // sides of the cell being defined
+  bool cellBorder_ = false;   // border words now describe that cell
 
   // pictures
   uint8_t picKind_ = 0;

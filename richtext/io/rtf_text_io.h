@@ -46,6 +46,7 @@ class TRTFTextIo {
 
  private:
   int Load(std::string_view bytes, TLoadFormat format, bool recordFormat);
+  void SpliceAtCaret(TParagraph* chain);
   TRTFText& doc_;
 };
 

@@ -1,6 +1,8 @@
 #include "richtext/model/text_header.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace quill {
 
@@ -57,7 +59,7 @@ int32_t TTextHeader::SnapToGrid(int32_t value) const {
   const int32_t step = rulerInch ? 144 : 141;
   int64_t v = int64_t(value) + step / 2 + 1;
   v -= v % step;
-  return int32_t(v);
+  return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 uint32_t TTextHeader::FindOrAddTab(int32_t position, uint8_t kind) {
