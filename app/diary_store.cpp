@@ -1,0 +1,23 @@
+#include "app/diary_store.h"
+
+namespace quill {
+
+namespace {
+
+// Stands in while this build has no table layer: the table cannot be opened,
+// so start-up takes the failed-open path and nothing pretends to be saved.
+class NoDiaryStore : public DiaryStore {
+public:
+    bool OpenDiaryFile(const std::string&) override { return false; }
+    bool FindDateRecord(Date) override { return false; }
+    void SetPassword(const std::string&) override {}
+    std::string LastError() const override {
+        return "This build of Quillbook has no diary table layer.";
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<DiaryStore> MakeDiaryStore() { return std::make_unique<NoDiaryStore>(); }
+
+}  // namespace quill

@@ -1,0 +1,29 @@
+#pragma once
+// What the main window needs of the diary table: open (or create) it in the
+// diary folder, find a day's record, and hand the engine the password.
+
+#include <memory>
+#include <string>
+
+#include "dates/date_keys.h"
+
+namespace quill {
+
+class DiaryStore {
+public:
+    virtual ~DiaryStore() = default;
+    // Opens the table in the folder, creating the table and its index when
+    // missing; false when it can be neither opened nor created.
+    virtual bool OpenDiaryFile(const std::string& folder) = 0;
+    // Positions the data set on the day's record; true when it exists.
+    virtual bool FindDateRecord(Date date) = 0;
+    // The password the engine reads and writes encrypted records with.
+    virtual void SetPassword(const std::string& password) = 0;
+    // Why the last operation failed, for the message shown to the user.
+    virtual std::string LastError() const = 0;
+};
+
+// The program's table layer.
+std::unique_ptr<DiaryStore> MakeDiaryStore();
+
+}  // namespace quill

@@ -1,0 +1,170 @@
+#pragma once
+// The main window: the diary page between the toolbar and the action bar,
+// the menus, and the two states (locked behind the password panel, or open).
+
+#include <QMainWindow>
+#include <QPointer>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/diary_store.h"
+#include "dates/date_keys.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QToolBar;
+class QToolButton;
+
+namespace quill {
+
+class TDefaultFontDialog;
+class TInchRuler;
+class TLineShape;
+class TPrivacyPanel;
+class TRichTextPlaceholder;
+class TRingPanel;
+class TSplashform;
+
+struct MainScreenSetup {
+    std::string diaryFolder;  // the user's files, with a trailing "/"
+    QString programFolder;    // program data beside the executable, trailing "/"
+    TSplashform* splash = nullptr;  // released on the first activation
+};
+
+// Top-left corner of a 610 x 450 window on a screen of the given size.
+QPoint InitialWindowPosition(const QSize& screen, const QSize& window = QSize(610, 450));
+// The geometry a maximised window is clamped to within the work area: the
+// height when it is too tall, else the width when it is too wide.
+QRect ClampMaximizedGeometry(const QRect& window, const QRect& workArea);
+
+class TMainScreen : public QMainWindow {
+    Q_OBJECT
+public:
+    TMainScreen(MainScreenSetup setup, std::unique_ptr<DiaryStore> store,
+                QWidget* parent = nullptr);
+    ~TMainScreen() override;
+
+    // True when the table failed to open at start and the user chose to end.
+    bool ClosedAtStart() const { return closedAtStart_; }
+    bool Locked() const { return locked_; }
+    bool TableOpen() const { return tableOpen_; }
+
+    void FormCreate();
+    void FormActivate();
+    bool FormClose();  // asks "Exit program?"; true for Yes
+    void LoadPreferences();
+    bool SavePreferences();  // false when "QB.INI" could not be written (reported)
+    void HideAllThings(bool locked);
+    void FormResize();
+    void ClampMaximizedWindow();
+    void SetDateCaption();
+    void FindDateRecord();
+
+    void exit1Click();
+    void HideButtonClick();
+    void Contents1Click();
+    void About1Click();
+    void mnuDefaultFontClick();
+    void SaveButtonClick();
+    void BitBtn1Accepted(const std::string& password);
+
+    QString PreferencesPath() const;
+    QString HelpFile() const { return helpFile_; }
+    const std::string& StoredPasswordValue() const { return storedPassword_; }
+
+    // Main window state.
+    Date CurrentDate;
+    bool EntryExists = false;
+    std::string DiaryPassword;  // plain text, known once the gate is passed
+    std::string DefFontName = "Arial";
+    int DefFontSize = 10;
+    bool DefFontBold = false;
+    bool DefFontItalic = false;
+    bool DefFontUnderline = false;
+    std::uint32_t DefFontColor = 0;
+    std::string SearchText;
+    bool SearchFound = false;
+
+    // Controls.
+    QFrame* ToolbarPanel;
+    QToolBar* FormatToolBar2;
+    QToolButton* DocPageBreakButton = nullptr;
+    QToolButton* ParagraphSetupButton = nullptr;
+    QToolButton* DocWordWrapButton = nullptr;
+    TInchRuler* Ruler1;
+    TRingPanel* RingPanel1;
+    QLabel* DateLabel;
+    TLineShape* TopLine;
+    TLineShape* BottomLine;
+    TRichTextPlaceholder* RichText1;
+    TRichTextPlaceholder* RichTextAllPurpose;
+    TPrivacyPanel* PrivacyPanel;
+    QFrame* ActionPanel;
+    QPushButton* SaveButton;
+    QPushButton* CancelButton;
+    QPushButton* FirstButton;
+    QPushButton* PriorButton;
+    QPushButton* CalendarButton;
+    QPushButton* Nextbutton;
+    QPushButton* LastButton;
+    QPushButton* Hidebutton;
+    QPushButton* ExplorerButton1;
+    TDefaultFontDialog* DefaultFontdialog;
+
+    // Menus.
+    QMenu* mnuFile;
+    QMenu* mnuEdit;
+    QMenu* mnuUtilities;
+    QMenu* mnuHelp;
+    QAction* mnuSecurity;
+    QAction* RebuildIndexes1;
+    QAction* PrintSetup1;
+    QMenu* Print1;
+    QAction* PrintcurrentEntryOnly;
+    QAction* PrintCurrentEntryForwardMerged;
+    QAction* PrintCurrentEntryForwardSeperatePages;
+    QAction* exit1;
+    QAction* mnuFind;
+    QAction* Replace1;
+    QAction* SpellCheck1;
+    QAction* EnterDate1;
+    QAction* mnuWrapTexttofitScreen;
+    QAction* mnuDefaultFont;
+    QAction* mnuFindentrycontaining;
+    QAction* mnuFindNextBig;
+    QAction* Contents1;
+    QAction* About1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildControls();
+    void AddToolbarButtons();
+    void ApplyFontToDialog();
+    void OpenTodaysPage();
+    void ReleaseSplash();
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    std::string PasswordValueToStore();
+
+    MainScreenSetup setup_;
+    std::unique_ptr<DiaryStore> store_;
+    QPointer<TSplashform> splash_;
+    bool splashReleased_ = false;
+    bool closedAtStart_ = false;
+    bool locked_ = false;
+    bool tableOpen_ = false;
+    std::string storedPassword_;  // "Security"/"Password" as last read or written
+    QString helpFile_;
+};
+
+}  // namespace quill

@@ -1,0 +1,53 @@
+#include "app/program_start.h"
+
+#include <QApplication>
+#include <cstdio>
+
+#include "app/diary_folder.h"
+#include "app/main_screen.h"
+#include "app/message_boxes.h"
+#include "app/printer_list.h"
+#include "app/single_instance.h"
+#include "app/splash_form.h"
+
+namespace quill {
+
+QString ProgramFolder() {
+    QString folder = QCoreApplication::applicationDirPath();
+    if (!folder.endsWith('/')) folder += '/';
+    return folder;
+}
+
+int RunQuillbook(QApplication& app, const StartOptions& options) {
+    CheckPrinterList();
+
+    // The lock file lives in the diary folder, so the folder comes first.
+    EnsureDiaryFolder(options.diaryFolder);
+    InstanceLock lock;  // held until the program ends
+    if (lock.IsAnotherInstanceRunning(options.diaryFolder)) {
+        std::fprintf(stderr, "%s\n", kAlreadyRunningMessage);
+        ShowInformation(kAlreadyRunningMessage);
+        return 1;
+    }
+
+    auto* splash = new TSplashform;
+    splash->show();
+    app.processEvents();
+
+    QCoreApplication::setApplicationName("Quillbook!");
+
+    MainScreenSetup setup;
+    setup.diaryFolder = WithTrailingSeparator(options.diaryFolder);
+    setup.programFolder = options.programFolder;
+    setup.splash = splash;
+    TMainScreen main(setup, options.makeStore());
+    if (main.ClosedAtStart()) {
+        delete splash;
+        return 0;
+    }
+    main.show();
+    if (!options.runMessageLoop) return 0;
+    return app.exec();
+}
+
+}  // namespace quill

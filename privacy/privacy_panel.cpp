@@ -1,0 +1,98 @@
+#include "privacy/privacy_panel.h"
+
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "privacy/password_text.h"
+
+namespace quill {
+
+namespace {
+
+// The box shows "*" for each typed character whatever the desktop style's
+// own mask character is.
+class StarMaskStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+}  // namespace
+
+TPrivacyPanel::TPrivacyPanel(QWidget* parent) : QFrame(parent) {
+    setObjectName("PrivacyPanel");
+    setAutoFillBackground(true);
+    setFrameShape(QFrame::NoFrame);
+
+    Label1 = new QLabel("This diary requires a password. Please enter your password and press OK",
+                        this);
+    Label1->setObjectName("Label1");
+    QFont labelFont("Arial");
+    labelFont.setPixelSize(16);
+    labelFont.setBold(true);
+    Label1->setFont(labelFont);
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignCenter);
+
+    Pass = new QLineEdit(this);
+    Pass->setObjectName("Pass");
+    auto* maskStyle = new StarMaskStyle;
+    maskStyle->setParent(Pass);
+    Pass->setStyle(maskStyle);
+    Pass->setEchoMode(QLineEdit::Password);
+    Pass->setFixedWidth(180);
+
+    BitBtn1 = new QPushButton("OK", this);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setDefault(true);
+    BitBtn2 = new QPushButton("Close", this);
+    BitBtn2->setObjectName("BitBtn2");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+    buttons->addStretch();
+
+    auto* passRow = new QHBoxLayout;
+    passRow->addStretch();
+    passRow->addWidget(Pass);
+    passRow->addStretch();
+
+    auto* column = new QVBoxLayout(this);
+    column->addStretch(2);
+    column->addWidget(Label1);
+    column->addSpacing(16);
+    column->addLayout(passRow);
+    column->addSpacing(12);
+    column->addLayout(buttons);
+    column->addStretch(3);
+    column->setContentsMargins(24, 12, 24, 12);
+
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    // Enter in the box presses the default button, as in a dialog.
+    connect(Pass, &QLineEdit::returnPressed, this, [this] { BitBtn1Click(); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+}
+
+void TPrivacyPanel::BitBtn1Click() {
+    const std::string typed = PasswordBytes(Pass->text());
+    if (check_ && check_(typed)) {
+        Pass->clear();
+        emit PasswordAccepted(typed);
+    } else {
+        emit PasswordRejected();
+    }
+}
+
+void TPrivacyPanel::BitBtn2Click() { emit CloseRequested(); }
+
+}  // namespace quill
