@@ -22,10 +22,7 @@ bool TRankedList::Rank(std::string_view candidate, std::string_view word) {
     // A longer word cannot be stored whole, and a cut-off word offered as a
     // replacement would put a misspelling into the text.
     if (candidate.size() > static_cast<std::size_t>(kMaxCandidate)) return false;
-    if (count_ == capacity_) {
-        // Nothing can be displaced by a score of 0; skip the scoring.
-        if (count_ == 0 || entries_[count_ - 1].score == 0) return false;
-    }
+    if (capacity_ == 0) return false;
     return Insert(candidate, CandidateScore(candidate, word));
 }
 

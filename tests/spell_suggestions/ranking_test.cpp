@@ -42,6 +42,8 @@ TEST(RankedList, ZeroScoresFillRoomThenAreDropped) {
     EXPECT_TRUE(list.Rank("A", "WORD"));  // no duplicate check
     EXPECT_FALSE(list.Rank("XYZ", "WORD"));
     EXPECT_EQ(Texts(list), (std::vector<std::string>{"A", "A"}));
+    EXPECT_TRUE(list.Rank("WORM", "WORD"));  // any score above 0 displaces the last
+    EXPECT_EQ(Texts(list), (std::vector<std::string>{"WORM", "A"}));
 }
 
 TEST(RankedList, CapacityLimits) {
