@@ -1,0 +1,198 @@
+#include "storage/diary_storage.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "storage/engine/xb_engine.h"
+#include "storage/folder_files.h"
+#include "storage/xb_error.h"
+
+namespace quill {
+
+DiaryStorage::DiaryStorage(std::string diaryFolder) : folder_(WithTrailingSlash(std::move(diaryFolder))) {
+    XbEngineStart();
+    DataSource1.SetDataSet(&DiaryTable);
+    DiaryEngine.SetDataSource(&DataSource1);
+}
+
+DiaryStorage::~DiaryStorage() {
+    try {
+        if (DiaryTable.State() != TDataSetState::dsBrowse) DiaryTable.Cancel();
+        DiaryTable.Close();
+    } catch (...) {
+    }
+}
+
+bool DiaryStorage::CreateDiaryTable() {
+    if (!DiaryEngine.CreateNew(folder_ + kDiaryTableName, xb::XB_DRIVER_CDX, 2)) return false;
+    DiaryEngine.CreateField("DATE", 'C', 8, 0);
+    DiaryEngine.CreateField("ENTRY", 'M', 10, 0);
+    if (!DiaryEngine.CreateExec()) return false;
+    return FileExistsNoCase(folder_, kDiaryTableName);
+}
+
+void DiaryStorage::CreateDiaryIndex() { DiaryEngine.IndexTag("", "DATE", "date", 0, false, ""); }
+
+bool DiaryStorage::OpenDiaryFile() {
+    lastError_.clear();
+    lastErrorCode_ = 0;
+    if (!FileExistsNoCase(folder_, kDiaryTableName) && !CreateDiaryTable()) {
+        lastError_ = std::string(kFileOpenErrorText) + ": cannot create " + folder_ + kDiaryTableName + " (" +
+                     xb::xb_ErrorText() + ")";
+        lastErrorCode_ = xb::xb_Error();
+        return false;
+    }
+    DiaryTable.TableName = kDiaryTableName;
+    DiaryTable.DatabaseName = folder_;
+    DiaryTable.Exclusive = true;
+    try {
+        DiaryTable.Open();
+        if (!FileExistsNoCase(folder_, kDiaryIndexName)) CreateDiaryIndex();
+        DiaryEngine.SetOrder(1);
+        XbEnv1.SetDeleted(true);
+        return true;
+    } catch (const TXbError& e) {
+        lastError_ = e.FullText();
+        lastErrorCode_ = e.Code();
+    } catch (const std::exception& e) {
+        lastError_ = e.what();
+    }
+    DiaryTable.Close();
+    return false;
+}
+
+bool DiaryStorage::FindDateRecord(Date currentDate) {
+    const std::string key = DateToKey(currentDate);
+    DiaryEngine.SetOrder(1);
+    EntryExists = DiaryEngine.Seek(key);
+    if (RefreshDateCaption) RefreshDateCaption();
+    return EntryExists;
+}
+
+Date DiaryStorage::MoveToEnd(bool first) {
+    DiaryEngine.SetOrder(1);
+    if (first)
+        DiaryTable.First();
+    else
+        DiaryTable.Last();
+    const Date day = STOD(DiaryTable.FieldText("DATE"));
+    FindDateRecord(day);
+    return day;
+}
+
+Date DiaryStorage::FirstEntry() { return MoveToEnd(true); }
+Date DiaryStorage::LastEntry() { return MoveToEnd(false); }
+
+std::string DiaryStorage::CurrentEntryText() {
+    if (!EntryExists) return {};
+    return DiaryTable.FieldText("ENTRY");
+}
+
+bool DiaryStorage::OnRecordOf(const std::string& key) {
+    if (!DiaryTable.IsEmpty() && !DiaryTable.Eof() && DiaryTable.FieldText("DATE") == key) return true;
+    // Something moved the data set since the day was found: find it again
+    // rather than write over another day's record.
+    DiaryEngine.SetOrder(1);
+    return DiaryEngine.Seek(key);
+}
+
+void DiaryStorage::UpdateCurrentEntry(Date currentDate, const std::string& storedText) {
+    const std::string key = DateToKey(currentDate);
+    if (!OnRecordOf(key)) {
+        AppendNewDay(currentDate, storedText);
+        return;
+    }
+    DiaryTable.Edit();
+    DiaryTable.SetFieldText("DATE", key);
+    DiaryTable.SetFieldText("ENTRY", storedText);
+    DiaryTable.Post();
+    EntryExists = true;
+}
+
+void DiaryStorage::AppendNewDay(Date currentDate, const std::string& storedText) {
+    const std::string key = DateToKey(currentDate);
+    // At most one live record per day: append only when the day has none.
+    DiaryEngine.SetOrder(1);
+    if (DiaryEngine.Seek(key)) {
+        UpdateCurrentEntry(currentDate, storedText);
+        return;
+    }
+    // Key and text go in with the one post, so no blank record is ever
+    // committed on its own.
+    DiaryTable.Append();
+    DiaryTable.SetFieldText("DATE", key);
+    DiaryTable.SetFieldText("ENTRY", storedText);
+    DiaryTable.Post();
+    DiaryTable.Refresh();
+    EntryExists = true;
+}
+
+void DiaryStorage::RemoveCurrentEntry() {
+    DiaryTable.Edit();
+    DiaryTable.SetFieldText("DATE", "");
+    DiaryTable.SetFieldText("ENTRY", "");
+    DiaryTable.Post();
+    DiaryTable.Delete();
+    EntryExists = false;
+}
+
+bool DiaryStorage::SaveEntry(Date currentDate, const std::string& storedText) {
+    const bool empty = storedText.empty();
+    if (EntryExists) {
+        if (empty) {
+            if (OnRecordOf(DateToKey(currentDate))) RemoveCurrentEntry();
+            EntryExists = false;
+        } else {
+            UpdateCurrentEntry(currentDate, storedText);
+        }
+    } else if (!empty) {
+        AppendNewDay(currentDate, storedText);
+    }
+    return EntryExists;
+}
+
+void DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
+    DiaryTable.DisableControls();
+    XbEnv1.SetDeleted(false);
+    const std::string filter = DiaryEngine.DBFilter();
+    DiaryEngine.SetFilter("");
+    try {
+        DiaryEngine.CloseIndexes();
+        // The index is rebuilt from nothing, so a damaged one cannot get in
+        // the way; a file that will not go is not a reason to stop.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const std::string index = FindFileNoCase(folder_, kDiaryIndexName);
+            if (index.empty()) break;
+            std::remove(index.c_str());
+        }
+        DiaryEngine.SetGaugeHook([&](int percent) {
+            if (progress) progress(0, percent);
+        });
+        DiaryEngine.Pack();
+        DiaryEngine.SetGaugeHook([&](int percent) {
+            if (progress) progress(1, percent);
+        });
+        CreateDiaryIndex();
+        DiaryEngine.SetOrder(DiaryEngine.TagArea("DATE"));
+        XbEnv1.SetDeleted(true);
+        DiaryEngine.SetGaugeHook({});
+        DiaryEngine.SetFilter(filter);
+        DiaryTable.EnableControls();
+    } catch (...) {
+        // Leave the table as the rest of the program expects it: deleted
+        // records hidden, the filter back, views following again, and the
+        // date order selected if there is an index to select.
+        DiaryEngine.SetGaugeHook({});
+        XbEnv1.SetDeleted(true);
+        try {
+            DiaryEngine.SetFilter(filter);
+            if (DiaryEngine.TagArea("DATE") == 0 && !FileExistsNoCase(folder_, kDiaryIndexName)) CreateDiaryIndex();
+            DiaryEngine.SetOrder(1);
+        } catch (...) {
+        }
+        DiaryTable.EnableControls();
+        throw;
+    }
+}
+
+}  // namespace quill

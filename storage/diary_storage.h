@@ -1,0 +1,92 @@
+#pragma once
+// The diary table as the main window uses it: opening (creating the table
+// and its index when missing), finding the current day's record, moving to
+// the first and last entries, and the three writes of the editing cycle.
+// The main window owns one DiaryStorage; its four storage components are
+// the public members below. Every write ends with the engine's commit, so a
+// save that returned is on disk.
+
+#include <functional>
+#include <string>
+
+#include "dates/date_keys.h"
+#include "storage/xb_data_link.h"
+#include "storage/xb_data_set.h"
+#include "storage/xb_env.h"
+#include "storage/xb_table.h"
+
+namespace quill {
+
+inline constexpr const char* kDiaryTableName = "QUILLBK.DBF";
+inline constexpr const char* kDiaryIndexName = "QUILLBK.CDX";
+
+class DiaryStorage {
+public:
+    // DIARYFOLDER holds the diary's files (the program passes
+    // ~/.local/share/quillbook/); it must exist.
+    explicit DiaryStorage(std::string diaryFolder);
+    ~DiaryStorage();
+    DiaryStorage(const DiaryStorage&) = delete;
+    DiaryStorage& operator=(const DiaryStorage&) = delete;
+
+    const std::string& ProgramFolder() const { return folder_; }
+
+    TXbEnv XbEnv1;
+    TXbDataSet DiaryTable;
+    TXbDataSource DataSource1;
+    TXbTable DiaryEngine;
+
+    // Whether the current date's record exists (set by FindDateRecord and
+    // by the writes below).
+    bool EntryExists = false;
+    // Called by FindDateRecord once EntryExists is set, so that the window
+    // can redraw its date caption.
+    std::function<void()> RefreshDateCaption;
+
+    // Why the last OpenDiaryFile returned false ("" when it did not).
+    const std::string& LastError() const { return lastError_; }
+    int LastErrorCode() const { return lastErrorCode_; }  // the engine's code, 0 if none
+
+    // Opens the diary exclusively; creates the table and the index when
+    // they are missing. False on any failure (see LastError).
+    bool OpenDiaryFile();
+    bool CreateDiaryTable();
+    void CreateDiaryIndex();  // raises TXbError
+
+    // Positions the data set on CURRENTDATE's record; sets EntryExists.
+    bool FindDateRecord(Date currentDate);
+
+    // Move to the first / last entry in date order and find it again; the
+    // returned day becomes the current date (today when there is none).
+    Date FirstEntry();
+    Date LastEntry();
+
+    // The stored text of the current record when EntryExists, else "".
+    std::string CurrentEntryText();
+
+    // The editing cycle's save: STOREDTEXT is the text exactly as it is to
+    // be stored (StoredEntryText); empty means the page is empty. Updates,
+    // appends or removes the record of CURRENTDATE; returns EntryExists.
+    bool SaveEntry(Date currentDate, const std::string& storedText);
+    // The three writes on their own.
+    void UpdateCurrentEntry(Date currentDate, const std::string& storedText);
+    void AppendNewDay(Date currentDate, const std::string& storedText);
+    void RemoveCurrentEntry();
+
+    // Removes deleted records for good and builds the index from scratch.
+    // PROGRESS receives (phase 0 = pack, 1 = index, percent). On failure
+    // the table is left open and usable and the error is raised.
+    void RebuildDiary(const std::function<void(int phase, int percent)>& progress = {});
+
+private:
+    Date MoveToEnd(bool first);
+    // Makes sure the data set stands on KEY's record before a write that
+    // expects it; returns whether it does.
+    bool OnRecordOf(const std::string& key);
+
+    std::string folder_;
+    std::string lastError_;
+    int lastErrorCode_ = 0;
+};
+
+}  // namespace quill
