@@ -1,0 +1,1401 @@
+#include "storage/engine/xb_engine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <strings.h>
+
+#include "storage/engine/cdx_index.h"
+#include "storage/engine/dbf_file.h"
+#include "storage/engine/file_io.h"
+#include "storage/engine/fpt_memo.h"
+#include "storage/engine/xb_expression.h"
+#include "storage/engine/xb_failure.h"
+
+namespace quill::xb {
+
+namespace {
+
+constexpr int kMaxAreas = 250;
+
+struct OrderRef {
+  CdxIndex* index;
+  CdxTag* tag;
+};
+
+struct WorkArea {
+  std::string alias;
+  std::string dbfPath;
+  std::string memoPath;
+  int mode = XB_MODE_EXCLUSIVE;
+  bool writable = false;
+  DbfFile dbf;
+  std::unique_ptr<FptMemo> memo;
+  std::vector<std::unique_ptr<CdxIndex>> indexes;   // production first when open
+  std::vector<OrderRef> orders;
+  int order = 0;
+  long recno = 1;
+  bool bof = false;
+  bool eof = true;
+  std::string rec;                  // current record (blank at EOF)
+  CdxPos pos;
+  std::uint64_t posGeneration = ~0ull;
+  const CdxTag* posTag = nullptr;
+  Expression filter;
+  std::string filterText;
+  // While a structure is being defined (xb_CreateNew .. xb_CreateExec).
+  bool creating = false;
+  std::vector<DbfField> newFields;
+  int expectedFields = 0;
+};
+
+struct Engine {
+  std::vector<std::unique_ptr<WorkArea>> areas;   // area n at n-1
+  int selected = 0;
+  int error = XB_OK;
+  std::string errorText;
+  bool deleted = false;
+  bool exact = false;
+  bool century = false;
+  int dateFormat = 0;
+  int lockTimeout = 1;
+  int memoBlockSize = 64;
+  bool softSeek = false;
+  bool turboRead = false;
+  int stringType = 1;
+  int errorLevel = 1;
+  std::string password;
+  std::function<void(int)> gauge;
+};
+
+Engine& E() {
+  static Engine engine;
+  return engine;
+}
+
+void SetError(int code, std::string text) {
+  E().error = code;
+  E().errorText = std::move(text);
+}
+
+template <class R, class F>
+R Run(R fail, F&& f) {
+  E().error = XB_OK;
+  E().errorText.clear();
+  try {
+    return f();
+  } catch (const XbFailure& e) {
+    SetError(e.code(), e.what());
+  } catch (const std::bad_alloc&) {
+    SetError(XB_ERR_IO, "out of memory");
+  } catch (const std::exception& e) {
+    SetError(XB_ERR_IO, e.what());
+  }
+  return fail;
+}
+
+[[noreturn]] void Fail(int code, const std::string& text) { throw XbFailure(code, text); }
+
+WorkArea* AreaPtr(int n) {
+  auto& areas = E().areas;
+  if (n < 1 || n > static_cast<int>(areas.size())) return nullptr;
+  return areas[static_cast<std::size_t>(n - 1)].get();
+}
+
+WorkArea& Cur() {
+  WorkArea* a = AreaPtr(E().selected);
+  if (!a || a->creating) Fail(XB_ERR_NO_TABLE, "no table is open in work area " + std::to_string(E().selected));
+  return *a;
+}
+
+std::string TableName(const WorkArea& a) { return BaseName(a.dbfPath); }
+
+void Gauge(int percent) {
+  if (E().gauge) E().gauge(std::clamp(percent, 0, 100));
+}
+
+std::string UpperAscii(std::string s) {
+  for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string StemPath(const std::string& path) {
+  std::string base = BaseName(path);
+  auto dot = base.find_last_of('.');
+  std::string stem = dot == std::string::npos ? base : base.substr(0, dot);
+  std::string folder = FolderOf(path);
+  return folder + "/" + stem;
+}
+
+// Path for a sibling file with extension ext, in the letter case of the
+// table's own extension.
+std::string SiblingPath(const std::string& dbfPath, const char* upperExt) {
+  std::string base = BaseName(dbfPath);
+  auto dot = base.find_last_of('.');
+  bool lower = dot != std::string::npos && dot + 1 < base.size() &&
+               std::islower(static_cast<unsigned char>(base[dot + 1]));
+  std::string ext = upperExt;
+  if (lower)
+    for (auto& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return StemPath(dbfPath) + "." + ext;
+}
+
+std::string FindSibling(const std::string& dbfPath, const char* upperExt) {
+  std::string stemName = BaseName(StemPath(dbfPath));
+  return FindFileAnyCase(FolderOf(dbfPath), stemName + "." + upperExt);
+}
+
+// ---- records and keys ------------------------------------------------------
+
+long Count(const WorkArea& a) { return a.dbf.RecordCount(); }
+
+void SetEof(WorkArea& a) {
+  a.recno = Count(a) + 1;
+  a.eof = true;
+  a.rec.assign(static_cast<std::size_t>(a.dbf.RecordLength()), ' ');
+  a.dbf.BlankRecord(a.rec.data());
+  a.posTag = nullptr;
+}
+
+void Load(WorkArea& a, long recno) {
+  a.rec.resize(static_cast<std::size_t>(a.dbf.RecordLength()));
+  a.dbf.ReadRecord(recno, a.rec.data());
+  a.recno = recno;
+  a.eof = false;
+}
+
+bool Visible(const WorkArea& a, const char* rec) {
+  if (E().deleted && rec[0] == '*') return false;
+  if (!a.filter.Empty() && !a.filter.EvalLogical(rec, E().exact)) return false;
+  return true;
+}
+
+CdxTag* CurTag(WorkArea& a) {
+  if (a.order < 1 || a.order > static_cast<int>(a.orders.size())) return nullptr;
+  return a.orders[static_cast<std::size_t>(a.order - 1)].tag;
+}
+
+std::vector<CdxEntry> EntriesFromTable(WorkArea& a, const CdxTag& tag, bool report) {
+  std::vector<CdxEntry> out;
+  long n = Count(a);
+  out.reserve(static_cast<std::size_t>(n));
+  const long chunk = 4096;
+  std::string buf;
+  std::string key;
+  int lastPct = -1;
+  for (long first = 1; first <= n; first += chunk) {
+    long m = std::min(chunk, n - first + 1);
+    buf.resize(static_cast<std::size_t>(m * a.dbf.RecordLength()));
+    a.dbf.ReadRecords(first, m, buf.data());
+    for (long i = 0; i < m; ++i) {
+      if (tag.KeyOf(buf.data() + i * a.dbf.RecordLength(), key))
+        out.push_back({key, static_cast<std::uint32_t>(first + i)});
+    }
+    if (report) {
+      int pct = static_cast<int>(100 * (first + m - 1) / std::max(1L, n));
+      if (pct != lastPct) Gauge(pct), lastPct = pct;
+    }
+  }
+  return out;
+}
+
+void RefreshOrders(WorkArea& a) {
+  const CdxTag* current = nullptr;
+  if (a.order >= 1 && a.order <= static_cast<int>(a.orders.size()))
+    current = a.orders[static_cast<std::size_t>(a.order - 1)].tag;
+  a.orders.clear();
+  for (auto& idx : a.indexes)
+    for (auto& t : idx->Tags()) a.orders.push_back({idx.get(), t.get()});
+  a.order = 0;
+  for (std::size_t i = 0; i < a.orders.size(); ++i)
+    if (a.orders[i].tag == current) a.order = static_cast<int>(i) + 1;
+  a.posTag = nullptr;
+}
+
+void CheckWritable(WorkArea& a) {
+  if (!a.writable || a.mode == XB_MODE_READONLY)
+    Fail(XB_ERR_READONLY, TableName(a) + ": the table is open read-only");
+  if (a.mode == XB_MODE_SHARED)
+    Fail(XB_ERR_UNSUPPORTED, TableName(a) + ": the table is open shared; open it exclusively to change it");
+  for (auto& idx : a.indexes)
+    for (auto& t : idx->Tags())
+      if (!t->evaluable)
+        Fail(XB_ERR_UNSUPPORTED, idx->Name() + ": tag " + t->name + " has the key \"" + t->keyText +
+                                     (t->forText.empty() ? "" : "\" FOR \"" + t->forText) +
+                                     "\", which this engine cannot keep up to date; the table stays read-only");
+}
+
+// Writes rec as record recno and moves its index keys from old to new.
+void WriteRecordAndKeys(WorkArea& a, long recno, const std::string& oldRec, const std::string& newRec) {
+  a.dbf.WriteRecord(recno, newRec.data());
+  std::string oldKey, newKey;
+  for (auto& o : a.orders) {
+    CdxTag& t = *o.tag;
+    bool hadOld = t.KeyOf(oldRec.data(), oldKey);
+    bool hasNew = t.KeyOf(newRec.data(), newKey);
+    if (hadOld == hasNew && (!hadOld || oldKey == newKey)) continue;
+    if (hadOld) t.Remove(oldKey, static_cast<std::uint32_t>(recno));
+    if (hasNew) t.Insert(newKey, static_cast<std::uint32_t>(recno));
+  }
+}
+
+// ---- index files -----------------------------------------------------------
+
+// Checks every tag the engine can compute against the table; a stale or
+// damaged tag is rebuilt (and written back when the table is writable).
+void ValidateIndex(WorkArea& a, CdxIndex& idx) {
+  bool changed = false;
+  for (auto& t : idx.Tags()) {
+    if (!t->evaluable) continue;
+    auto expected = EntriesFromTable(a, *t, false);
+    std::sort(expected.begin(), expected.end(), [&](const CdxEntry& x, const CdxEntry& y) {
+      return t->CompareEntry(x, y.key, y.recno) < 0;
+    });
+    bool same = expected.size() == t->Count();
+    if (same) {
+      std::size_t i = 0;
+      for (const auto& l : t->leaves) {
+        for (const auto& e : l.entries) {
+          if (e.recno != expected[i].recno || e.key != expected[i].key) {
+            same = false;
+            break;
+          }
+          ++i;
+        }
+        if (!same) break;
+      }
+    }
+    if (!same) {
+      t->Assign(std::move(expected));
+      changed = true;
+    }
+  }
+  if (changed && a.writable && idx.Writable()) idx.WriteNew(idx.Path());
+}
+
+std::unique_ptr<CdxIndex> OpenIndex(WorkArea& a, const std::string& path) {
+  auto idx = std::make_unique<CdxIndex>();
+  idx->Open(path, a.writable, a.dbf.Fields());
+  ValidateIndex(a, *idx);
+  return idx;
+}
+
+void OpenProductionIndex(WorkArea& a) {
+  std::string path = FindSibling(a.dbfPath, "CDX");
+  if (path.empty()) return;
+  try {
+    a.indexes.push_back(OpenIndex(a, path));
+    a.indexes.back()->SetStructural(true);
+  } catch (const XbFailure& e) {
+    if (e.code() != XB_ERR_CORRUPT) throw;
+    // The index cannot be read at all: keep it aside for inspection and go
+    // on without it, so the caller sees it missing and builds it again.
+    if (a.writable) {
+      std::string aside = path + ".damaged";
+      RemoveFile(aside);
+      ReplaceFile(path, aside);
+    }
+  }
+}
+
+std::string ProductionPath(WorkArea& a) {
+  std::string found = FindSibling(a.dbfPath, "CDX");
+  return found.empty() ? SiblingPath(a.dbfPath, "CDX") : found;
+}
+
+void FlushIndexes(WorkArea& a) {
+  for (auto& idx : a.indexes)
+    if (idx->Writable()) idx->Flush(static_cast<std::uint32_t>(Count(a)));
+}
+
+// ---- pack recovery -----------------------------------------------------------
+
+std::string PackMarker(const std::string& dbfPath) { return dbfPath + ".pack-commit"; }
+
+// A pack swaps two files; a marker written between "both new files are
+// complete" and "both renamed" lets the next open finish the swap.
+void FinishInterruptedPack(const std::string& dbfPath) {
+  std::string marker = PackMarker(dbfPath);
+  std::string memoPath = FindSibling(dbfPath, "FPT");
+  if (memoPath.empty()) memoPath = SiblingPath(dbfPath, "FPT");
+  if (FileExists(marker)) {
+    if (FileExists(memoPath + ".pack-new")) ReplaceFile(memoPath + ".pack-new", memoPath);
+    if (FileExists(dbfPath + ".pack-new")) ReplaceFile(dbfPath + ".pack-new", dbfPath);
+    RemoveFile(marker);
+    SyncFolder(FolderOf(dbfPath));
+  } else {
+    RemoveFile(memoPath + ".pack-new");
+    RemoveFile(dbfPath + ".pack-new");
+  }
+}
+
+// ---- opening -------------------------------------------------------------------
+
+std::string DefaultAlias(const std::string& path) {
+  std::string stem = BaseName(StemPath(path));
+  for (std::size_t i = 0; i < stem.size() && i < 8; ++i)
+    if (stem[i] == '~' || stem[i] == '-' || stem[i] == ' ') stem[i] = '_';
+  return UpperAscii(stem);
+}
+
+int FindAlias(std::string_view alias) {
+  auto& areas = E().areas;
+  for (std::size_t i = 0; i < areas.size(); ++i) {
+    if (areas[i] && areas[i]->alias.size() == alias.size() &&
+        ::strncasecmp(areas[i]->alias.data(), alias.data(), alias.size()) == 0)
+      return static_cast<int>(i) + 1;
+  }
+  return 0;
+}
+
+int FreeArea() {
+  auto& areas = E().areas;
+  for (std::size_t i = 0; i < areas.size(); ++i)
+    if (!areas[i]) return static_cast<int>(i) + 1;
+  if (static_cast<int>(areas.size()) >= kMaxAreas) Fail(XB_ERR_NO_AREA, "all work areas are in use");
+  areas.emplace_back();
+  return static_cast<int>(areas.size());
+}
+
+void OpenInto(WorkArea& a, const std::string& path, int mode) {
+  a.dbfPath = path;
+  a.mode = mode;
+  a.writable = mode != XB_MODE_READONLY;
+  if (!FileExists(path)) Fail(XB_ERR_OPEN, BaseName(path) + ": the table file does not exist");
+  if (FileExists(PackMarker(path)) || FileExists(path + ".pack-new")) {
+    if (!a.writable && FileExists(PackMarker(path)))
+      Fail(XB_ERR_OPEN, BaseName(path) + ": an interrupted pack must be completed; open the table for writing");
+    if (a.writable) FinishInterruptedPack(path);
+  }
+  File f;
+  f.Open(path, a.writable ? File::Mode::ReadWrite : File::Mode::Read);
+  if (!f.TryLock(mode == XB_MODE_EXCLUSIVE))
+    Fail(XB_ERR_LOCKED, BaseName(path) + (mode == XB_MODE_EXCLUSIVE
+                                              ? ": the table is in use by another program and cannot be opened exclusively"
+                                              : ": the table is opened exclusively by another program"));
+  a.dbf.Adopt(std::move(f));
+  bool hasMemo = false;
+  for (const auto& fld : a.dbf.Fields()) hasMemo = hasMemo || fld.IsMemo();
+  if (hasMemo) {
+    a.memoPath = FindSibling(path, "FPT");
+    if (a.memoPath.empty()) {
+      std::string dbt = FindSibling(path, "DBT");
+      Fail(XB_ERR_OPEN, BaseName(path) + ": the memo file " + BaseName(SiblingPath(path, "FPT")) +
+                            (dbt.empty() ? " is missing" : " is missing (a dBASE .DBT memo is not supported)"));
+    }
+    a.memo = std::make_unique<FptMemo>();
+    a.memo->Open(a.memoPath, a.writable);
+  }
+  OpenProductionIndex(a);
+  RefreshOrders(a);
+  a.order = 0;
+  SetEof(a);
+}
+
+// ---- navigation ------------------------------------------------------------------
+
+void ResyncPos(WorkArea& a, CdxTag& t) {
+  if (a.posTag == &t && a.posGeneration == t.generation) return;
+  if (a.eof) {
+    a.pos = t.End();
+  } else if (t.evaluable) {
+    std::string key;
+    if (t.KeyOf(a.rec.data(), key)) a.pos = t.Locate(key, static_cast<std::uint32_t>(a.recno));
+    else a.pos = t.End();
+  } else {
+    a.pos = t.Begin();
+    while (!t.AtEnd(a.pos) && static_cast<long>(t.At(a.pos).recno) != a.recno) t.Next(a.pos);
+  }
+  a.posTag = &t;
+  a.posGeneration = t.generation;
+}
+
+// From the tag position forward (or backward), the first visible record.
+bool SettleTag(WorkArea& a, CdxTag& t, bool forward) {
+  std::string buf(static_cast<std::size_t>(a.dbf.RecordLength()), ' ');
+  while (!t.AtEnd(a.pos)) {
+    long r = static_cast<long>(t.At(a.pos).recno);
+    if (r >= 1 && r <= Count(a)) {
+      a.dbf.ReadRecord(r, buf.data());
+      if (Visible(a, buf.data())) {
+        a.rec = buf;
+        a.recno = r;
+        a.eof = false;
+        a.posTag = &t;
+        a.posGeneration = t.generation;
+        return true;
+      }
+    }
+    if (forward) {
+      t.Next(a.pos);
+    } else if (!t.Prev(a.pos)) {
+      return false;
+    }
+  }
+  return false;
+}
+
+bool SettleNatural(WorkArea& a, long from, int dir) {
+  std::string buf(static_cast<std::size_t>(a.dbf.RecordLength()), ' ');
+  for (long r = from; r >= 1 && r <= Count(a); r += dir) {
+    a.dbf.ReadRecord(r, buf.data());
+    if (Visible(a, buf.data())) {
+      a.rec = buf;
+      a.recno = r;
+      a.eof = false;
+      return true;
+    }
+  }
+  return false;
+}
+
+void GoTopIn(WorkArea& a) {
+  a.bof = false;
+  CdxTag* t = CurTag(a);
+  bool ok;
+  if (t) {
+    a.pos = t->Begin();
+    ok = SettleTag(a, *t, true);
+  } else {
+    ok = SettleNatural(a, 1, 1);
+  }
+  if (!ok) {
+    SetEof(a);
+    a.bof = true;
+  }
+}
+
+void GoBottomIn(WorkArea& a) {
+  a.bof = false;
+  CdxTag* t = CurTag(a);
+  bool ok;
+  if (t) {
+    a.pos = t->Last();
+    ok = !t->AtEnd(a.pos) && SettleTag(a, *t, false);
+  } else {
+    ok = SettleNatural(a, Count(a), -1);
+  }
+  if (!ok) {
+    SetEof(a);
+    a.bof = true;
+  }
+}
+
+void SkipOne(WorkArea& a, bool forward) {
+  CdxTag* t = CurTag(a);
+  if (forward) {
+    a.bof = false;
+    if (a.eof) return;
+    bool ok;
+    if (t) {
+      ResyncPos(a, *t);
+      if (!t->AtEnd(a.pos) && static_cast<long>(t->At(a.pos).recno) == a.recno) t->Next(a.pos);
+      ok = SettleTag(a, *t, true);
+    } else {
+      ok = SettleNatural(a, a.recno + 1, 1);
+    }
+    if (!ok) SetEof(a);
+    return;
+  }
+  bool ok;
+  if (t) {
+    ResyncPos(a, *t);
+    ok = t->Prev(a.pos) && SettleTag(a, *t, false);
+  } else {
+    ok = SettleNatural(a, a.eof ? Count(a) : a.recno - 1, -1);
+  }
+  if (!ok) {
+    // Before the first record: stay on the first visible one, with BOF set.
+    GoTopIn(a);
+    a.bof = true;
+  }
+}
+
+// ---- memo ---------------------------------------------------------------------------
+
+const DbfField& FieldOf(WorkArea& a, std::string_view name) {
+  int i = a.dbf.FieldIndex(name);
+  if (i < 0) Fail(XB_ERR_ARG, TableName(a) + ": there is no field " + std::string(name));
+  return a.dbf.Fields()[static_cast<std::size_t>(i)];
+}
+
+std::string ReadMemo(WorkArea& a, const DbfField& f) {
+  if (!f.IsMemo()) Fail(XB_ERR_ARG, TableName(a) + ": field " + f.name + " is not a memo field");
+  if (a.eof) return {};
+  std::uint32_t block = DbfFile::MemoBlock(f, a.rec.data());
+  if (block == 0xFFFFFFFFu)
+    Fail(XB_ERR_CORRUPT, TableName(a) + ": record " + std::to_string(a.recno) + " has a damaged memo pointer in " + f.name);
+  if (block == 0) return {};
+  if (!a.memo) Fail(XB_ERR_OPEN, TableName(a) + ": the memo file is not open");
+  return a.memo->Read(block);
+}
+
+void WriteMemo(WorkArea& a, const DbfField& f, std::string_view text) {
+  CheckWritable(a);
+  if (!f.IsMemo()) Fail(XB_ERR_ARG, TableName(a) + ": field " + f.name + " is not a memo field");
+  if (a.eof) Fail(XB_ERR_POSITION, TableName(a) + ": there is no current record (end of file)");
+  if (!a.memo) Fail(XB_ERR_OPEN, TableName(a) + ": the memo file is not open");
+  std::uint32_t old = DbfFile::MemoBlock(f, a.rec.data());
+  // New blocks first; the record points at them only once they are written.
+  std::uint32_t block = a.memo->Write(text);
+  std::string newRec = a.rec;
+  DbfFile::SetMemoBlock(f, newRec.data(), block);
+  a.dbf.WriteRecord(a.recno, newRec.data());
+  a.rec = std::move(newRec);
+  if (old != 0 && old != 0xFFFFFFFFu && old != block) a.memo->Release(old);
+}
+
+// ---- pack ---------------------------------------------------------------------------
+
+void PackIn(WorkArea& a) {
+  CheckWritable(a);
+  FlushIndexes(a);
+  if (a.memo) a.memo->Sync();
+  a.dbf.Sync();
+  Gauge(0);
+  const std::string dbfNew = a.dbfPath + ".pack-new";
+  const std::string memoNew = a.memo ? a.memoPath + ".pack-new" : "";
+  std::vector<const DbfField*> memoFields;
+  for (const auto& f : a.dbf.Fields())
+    if (f.IsMemo()) memoFields.push_back(&f);
+
+  File out;
+  File memoOut;
+  try {
+    out.Open(dbfNew, File::Mode::CreateNew);
+    if (!out.TryLock(true)) Fail(XB_ERR_LOCKED, BaseName(dbfNew) + ": cannot be locked");
+    int bs = a.memo ? a.memo->BlockSize() : 64;
+    std::uint64_t memoEnd = 0;
+    if (a.memo) {
+      memoOut.Open(memoNew, File::Mode::CreateNew);
+      std::string h(512, '\0');
+      memoOut.WriteAt(0, h.data(), h.size());
+      memoEnd = (512 + bs - 1) / bs * static_cast<std::uint64_t>(bs);
+    }
+    const int rl = a.dbf.RecordLength();
+    const long n = Count(a);
+    std::string recBuf(static_cast<std::size_t>(rl), ' ');
+    std::string outBuf;
+    long kept = 0;
+    std::uint64_t hdrLen = static_cast<std::uint64_t>(a.dbf.HeaderLength());
+    std::uint64_t written = hdrLen;
+    int lastPct = -1;
+    for (long r = 1; r <= n; ++r) {
+      a.dbf.ReadRecord(r, recBuf.data());
+      if (recBuf[0] == '*') continue;
+      for (const DbfField* f : memoFields) {
+        std::uint32_t block = DbfFile::MemoBlock(*f, recBuf.data());
+        std::uint32_t nb = 0;
+        if (block == 0xFFFFFFFFu)
+          Fail(XB_ERR_CORRUPT, TableName(a) + ": record " + std::to_string(r) + " has a damaged memo pointer in " + f->name);
+        if (block != 0) {
+          std::string text = a.memo->Read(block);
+          std::string bytes(8 + text.size(), '\0');
+          unsigned char* p = reinterpret_cast<unsigned char*>(bytes.data());
+          p[3] = 1;
+          std::uint32_t len = static_cast<std::uint32_t>(text.size());
+          p[4] = static_cast<unsigned char>(len >> 24);
+          p[5] = static_cast<unsigned char>(len >> 16);
+          p[6] = static_cast<unsigned char>(len >> 8);
+          p[7] = static_cast<unsigned char>(len);
+          std::memcpy(bytes.data() + 8, text.data(), text.size());
+          bytes.resize((bytes.size() + bs - 1) / bs * static_cast<std::size_t>(bs), '\0');
+          nb = static_cast<std::uint32_t>(memoEnd / bs);
+          memoOut.WriteAt(memoEnd, bytes.data(), bytes.size());
+          memoEnd += bytes.size();
+        }
+        DbfFile::SetMemoBlock(*f, recBuf.data(), nb);
+      }
+      outBuf += recBuf;
+      ++kept;
+      if (outBuf.size() >= (1u << 20)) {
+        out.WriteAt(written, outBuf.data(), outBuf.size());
+        written += outBuf.size();
+        outBuf.clear();
+      }
+      int pct = static_cast<int>(90 * r / std::max(1L, n));
+      if (pct != lastPct) Gauge(pct), lastPct = pct;
+    }
+    outBuf.push_back('\x1A');
+    out.WriteAt(written, outBuf.data(), outBuf.size());
+    std::string header = DbfFile::HeaderBytes(a.dbf.Version(), a.dbf.Flags(), a.dbf.CodePage(), a.dbf.Fields(),
+                                              kept, a.dbf.ExtraArea());
+    out.WriteAt(0, header.data(), header.size());
+    if (a.memo) {
+      unsigned char nf[4];
+      std::uint32_t next = static_cast<std::uint32_t>(memoEnd / bs);
+      nf[0] = static_cast<unsigned char>(next >> 24);
+      nf[1] = static_cast<unsigned char>(next >> 16);
+      nf[2] = static_cast<unsigned char>(next >> 8);
+      nf[3] = static_cast<unsigned char>(next);
+      unsigned char bsz[2] = {static_cast<unsigned char>(bs >> 8), static_cast<unsigned char>(bs & 0xFF)};
+      memoOut.WriteAt(0, nf, 4);
+      memoOut.WriteAt(6, bsz, 2);
+      memoOut.Sync();
+    }
+    out.Sync();
+  } catch (...) {
+    out.Close();
+    memoOut.Close();
+    RemoveFile(dbfNew);
+    if (!memoNew.empty()) RemoveFile(memoNew);
+    throw;
+  }
+  // Both new files are complete: mark the swap, then rename both.
+  const std::string marker = PackMarker(a.dbfPath);
+  {
+    File m;
+    m.Open(marker, File::Mode::CreateNew);
+    m.Sync();
+  }
+  SyncFolder(FolderOf(a.dbfPath));
+  if (a.memo) {
+    memoOut.Close();
+    a.memo->Close();
+    ReplaceFile(memoNew, a.memoPath);
+  }
+  ReplaceFile(dbfNew, a.dbfPath);
+  RemoveFile(marker);
+  SyncFolder(FolderOf(a.dbfPath));
+  a.dbf.Adopt(std::move(out));
+  if (a.memo) a.memo->Open(a.memoPath, true);
+  // Keys now point at new record numbers: rebuild every tag.
+  for (auto& idx : a.indexes) {
+    for (auto& t : idx->Tags()) t->Assign(EntriesFromTable(a, *t, false));
+    idx->WriteNew(idx->Path());
+  }
+  a.posTag = nullptr;
+  Gauge(100);
+  GoTopIn(a);
+}
+
+int BuildTag(WorkArea& a, std::string_view file, std::string_view tagName, std::string_view expr, int option,
+             int descending, std::string_view condition) {
+  if (!a.writable || a.mode == XB_MODE_READONLY) Fail(XB_ERR_READONLY, TableName(a) + ": the table is open read-only");
+  bool production = file.empty();
+  std::string path;
+  if (production) {
+    path = ProductionPath(a);
+  } else {
+    path = std::string(file);
+    if (BaseName(path).find('.') == std::string::npos) path += ".cdx";
+    if (path.find('/') == std::string::npos) path = FolderOf(a.dbfPath) + "/" + path;
+  }
+  CdxIndex* idx = nullptr;
+  for (auto& i : a.indexes)
+    if (i->Path() == path) idx = i.get();
+  if (!idx) {
+    auto fresh = std::make_unique<CdxIndex>();
+    bool opened = false;
+    if (FileExists(path)) {
+      try {
+        fresh->Open(path, true, a.dbf.Fields());
+        ValidateIndex(a, *fresh);
+        opened = true;
+      } catch (const XbFailure& e) {
+        if (e.code() != XB_ERR_CORRUPT) throw;
+        fresh = std::make_unique<CdxIndex>();
+      }
+    }
+    if (!opened) fresh->InitNew(path);
+    fresh->SetStructural(production);
+    if (production) a.indexes.insert(a.indexes.begin(), std::move(fresh));
+    else a.indexes.push_back(std::move(fresh));
+    idx = production ? a.indexes.front().get() : a.indexes.back().get();
+  }
+  std::string err;
+  auto tag = CdxIndex::NewTag(std::string(tagName), std::string(expr), std::string(condition), (option & 1) != 0,
+                              descending != 0, a.dbf.Fields(), err);
+  if (!tag) Fail(XB_ERR_UNSUPPORTED, BaseName(path) + ": " + err);
+  Gauge(0);
+  tag->Assign(EntriesFromTable(a, *tag, true));
+  if (tag->unique) {
+    // A unique tag keeps only the first record of each key.
+    auto all = tag->AllEntries();
+    std::vector<CdxEntry> first;
+    for (auto& e : all)
+      if (first.empty() || first.back().key != e.key) first.push_back(e);
+    tag->Assign(std::move(first));
+  }
+  auto& tags = idx->Tags();
+  std::string name = tag->name;
+  auto it = std::find_if(tags.begin(), tags.end(), [&](auto& t) { return t->name == name; });
+  if (it != tags.end()) *it = std::move(tag);
+  else tags.push_back(std::move(tag));
+  a.posTag = nullptr;
+  try {
+    idx->WriteNew(path);
+  } catch (...) {
+    RefreshOrders(a);
+    throw;
+  }
+  if (production && !(a.dbf.Flags() & 0x01)) a.dbf.SetFlags(a.dbf.Flags() | 0x01);
+  RefreshOrders(a);
+  for (std::size_t i = 0; i < a.orders.size(); ++i)
+    if (a.orders[i].index == idx && a.orders[i].tag->name == name) a.order = static_cast<int>(i) + 1;
+  Gauge(100);
+  GoTopIn(a);
+  return a.order;
+}
+
+void CommitIn(WorkArea& a) {
+  if (!a.writable) return;
+  FlushIndexes(a);
+  if (a.memo) a.memo->Sync();
+  a.dbf.Sync();
+  for (auto& idx : a.indexes)
+    if (idx->Writable() && idx->IsOpen()) idx->Sync();
+  if (a.memo) a.memo->CommitReleases();
+}
+
+void CloseArea(int n) {
+  WorkArea* a = AreaPtr(n);
+  if (!a) return;
+  std::string error;
+  int code = XB_OK;
+  if (!a->creating) {
+    try {
+      CommitIn(*a);
+    } catch (const XbFailure& e) {
+      code = e.code();
+      error = e.what();
+    }
+  }
+  E().areas[static_cast<std::size_t>(n - 1)].reset();
+  if (code != XB_OK) SetError(code, error);
+}
+
+}  // namespace
+
+// ============================================================================
+
+void xb_SetStringType(int type) { E().stringType = type; }
+void xb_ErrorLevel(int level) { E().errorLevel = level; }
+std::string xb_Version() { return "Quillbook xBase engine 1.0 (FoxPro 2.x DBF, FPT, CDX)"; }
+int xb_Error() { return E().error; }
+std::string xb_ErrorText() { return E().errorText; }
+
+int xb_CreateNew(std::string_view path, std::string_view alias, int driver, int fieldCount) {
+  return Run(0, [&] {
+    if (path.empty()) Fail(XB_ERR_ARG, "no table path given");
+    if (driver != XB_DRIVER_CDX && driver != XB_DRIVER_NTX && driver != XB_DRIVER_OWN)
+      Fail(XB_ERR_ARG, "unknown driver " + std::to_string(driver));
+    std::string al = alias.empty() ? DefaultAlias(std::string(path)) : UpperAscii(std::string(alias));
+    if (FindAlias(al)) Fail(XB_ERR_EXISTS, "alias " + al + " is already in use");
+    int n = FreeArea();
+    auto a = std::make_unique<WorkArea>();
+    a->creating = true;
+    a->alias = al;
+    a->dbfPath = std::string(path);
+    a->expectedFields = fieldCount;
+    E().areas[static_cast<std::size_t>(n - 1)] = std::move(a);
+    E().selected = n;
+    return n;
+  });
+}
+
+int xb_CreateField(std::string_view name, char type, int width, int decimals) {
+  return Run(0, [&] {
+    WorkArea* a = AreaPtr(E().selected);
+    if (!a || !a->creating) Fail(XB_ERR_NO_TABLE, "no table structure is being created in this work area");
+    std::string n = UpperAscii(std::string(name));
+    bool okName = !n.empty() && n.size() <= 10 && std::isalpha(static_cast<unsigned char>(n[0]));
+    for (char c : n) okName = okName && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
+    if (!okName) Fail(XB_ERR_ARG, "field name \"" + std::string(name) + "\" is not valid (1-10 letters, digits, _)");
+    for (const auto& f : a->newFields)
+      if (f.name == n) Fail(XB_ERR_ARG, "field " + n + " is defined twice");
+    if (a->expectedFields > 0 && static_cast<int>(a->newFields.size()) >= a->expectedFields)
+      Fail(XB_ERR_ARG, "more fields than the " + std::to_string(a->expectedFields) + " announced");
+    DbfField f;
+    f.name = n;
+    f.type = static_cast<char>(std::toupper(static_cast<unsigned char>(type)));
+    f.decimals = 0;
+    switch (f.type) {
+      case 'C':
+        if (width < 1 || width > 254) Fail(XB_ERR_ARG, "field " + n + ": width must be 1 to 254");
+        f.width = width;
+        break;
+      case 'M': f.width = 10; break;
+      case 'D': f.width = 8; break;
+      case 'L': f.width = 1; break;
+      case 'N':
+        if (width < 1 || width > 20 || decimals < 0 || (decimals > 0 && decimals > width - 2))
+          Fail(XB_ERR_ARG, "field " + n + ": bad numeric width or decimals");
+        f.width = width;
+        f.decimals = decimals;
+        break;
+      default: Fail(XB_ERR_ARG, "field " + n + ": type " + std::string(1, type) + " is not supported");
+    }
+    a->newFields.push_back(f);
+    return 1;
+  });
+}
+
+int xb_CreateExec() {
+  return Run(0, [&] {
+    WorkArea* a = AreaPtr(E().selected);
+    if (!a || !a->creating) Fail(XB_ERR_NO_TABLE, "no table structure is being created in this work area");
+    if (a->newFields.empty()) Fail(XB_ERR_ARG, "the table has no fields");
+    int offset = 1;
+    bool memo = false;
+    for (auto& f : a->newFields) {
+      f.offset = offset;
+      offset += f.width;
+      memo = memo || f.IsMemo();
+    }
+    if (offset > 65535) Fail(XB_ERR_ARG, "the record is too long");
+    std::string path = a->dbfPath;
+    // Never write over an existing table: that would throw its records away.
+    if (FileExists(path)) Fail(XB_ERR_EXISTS, BaseName(path) + ": the table already exists");
+    // The memo file first, so that the table never exists without it.
+    if (memo) {
+      std::string memoPath = FindSibling(path, "FPT");
+      if (memoPath.empty()) memoPath = SiblingPath(path, "FPT");
+      FptMemo::Create(memoPath, E().memoBlockSize);
+    }
+    DbfFile::Create(path, a->newFields);
+    WorkArea fresh;
+    auto opened = std::make_unique<WorkArea>();
+    opened->alias = a->alias;
+    OpenInto(*opened, path, XB_MODE_EXCLUSIVE);
+    E().areas[static_cast<std::size_t>(E().selected - 1)] = std::move(opened);
+    return 1;
+  });
+}
+
+void xb_Close() {
+  Run(0, [&] {
+    CloseArea(E().selected);
+    return 1;
+  });
+}
+
+void xb_CloseAll() {
+  Run(0, [&] {
+    for (int i = 1; i <= static_cast<int>(E().areas.size()); ++i) CloseArea(i);
+    E().selected = 0;
+    return 1;
+  });
+}
+
+int xb_WorkArea(std::string_view alias) { return FindAlias(alias); }
+
+int xb_Use(std::string_view path, std::string_view alias, int mode, int driver) {
+  return Run(0, [&] {
+    if (mode < 0 || mode > 2) Fail(XB_ERR_ARG, "unknown open mode " + std::to_string(mode));
+    if (driver != XB_DRIVER_CDX && driver != XB_DRIVER_NTX && driver != XB_DRIVER_OWN)
+      Fail(XB_ERR_ARG, "unknown driver " + std::to_string(driver));
+    std::string p(path);
+    std::string al = alias.empty() ? DefaultAlias(p) : UpperAscii(std::string(alias));
+    if (alias.empty() && FindAlias(al)) {
+      std::string base = al.substr(0, 8);
+      for (int i = 1; FindAlias(al); ++i) al = base + "_" + std::to_string(i);
+    }
+    if (FindAlias(al)) Fail(XB_ERR_EXISTS, "alias " + al + " is already in use");
+    auto a = std::make_unique<WorkArea>();
+    a->alias = al;
+    OpenInto(*a, p, mode);
+    int n = FreeArea();
+    E().areas[static_cast<std::size_t>(n - 1)] = std::move(a);
+    E().selected = n;
+    GoTopIn(*AreaPtr(n));
+    return n;
+  });
+}
+
+int xb_Select(int area) {
+  int prev = E().selected;
+  E().selected = area < 0 ? 0 : area;
+  return prev;
+}
+
+int xb_Selected() { return E().selected; }
+
+std::string xb_Alias() {
+  WorkArea* a = AreaPtr(E().selected);
+  return a ? a->alias : std::string();
+}
+
+std::string xb_DbfPath() {
+  WorkArea* a = AreaPtr(E().selected);
+  return a ? a->dbfPath : std::string();
+}
+
+int xb_FieldCount() {
+  return Run(0, [&] { return static_cast<int>(Cur().dbf.Fields().size()); });
+}
+
+namespace {
+const DbfField* FieldAt(int index) {
+  WorkArea& a = Cur();
+  if (index < 1 || index > static_cast<int>(a.dbf.Fields().size()))
+    Fail(XB_ERR_ARG, TableName(a) + ": there is no field number " + std::to_string(index));
+  return &a.dbf.Fields()[static_cast<std::size_t>(index - 1)];
+}
+}  // namespace
+
+std::string xb_FieldName(int index) {
+  return Run(std::string(), [&] { return FieldAt(index)->name; });
+}
+char xb_FieldType(int index) {
+  return Run('\0', [&] { return FieldAt(index)->type; });
+}
+int xb_FieldWidth(int index) {
+  return Run(0, [&] { return FieldAt(index)->width; });
+}
+int xb_FieldDecimals(int index) {
+  return Run(0, [&] { return FieldAt(index)->decimals; });
+}
+int xb_FieldOffset(int index) {
+  return Run(0, [&] { return FieldAt(index)->offset; });
+}
+int xb_FieldIndex(std::string_view name) {
+  return Run(0, [&] { return Cur().dbf.FieldIndex(name) + 1; });
+}
+
+int xb_TagArea(std::string_view tag) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    for (std::size_t i = 0; i < a.orders.size(); ++i)
+      if (a.orders[i].tag->name.size() == tag.size() &&
+          ::strncasecmp(a.orders[i].tag->name.data(), tag.data(), tag.size()) == 0)
+        return static_cast<int>(i) + 1;
+    return 0;
+  });
+}
+
+int xb_SetOrder(int order) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    int prev = a.order;
+    if (order >= 0 && order <= static_cast<int>(a.orders.size()) && order != a.order) {
+      a.order = order;
+      a.posTag = nullptr;
+    }
+    return prev;
+  });
+}
+
+int xb_IndexOrd() {
+  return Run(0, [&] { return Cur().order; });
+}
+
+std::vector<std::string> xb_IndexList() {
+  return Run(std::vector<std::string>(), [&] {
+    std::vector<std::string> names;
+    for (auto& o : Cur().orders) names.push_back(o.tag->name);
+    return names;
+  });
+}
+
+std::string xb_IndexKey(int order) {
+  return Run(std::string(), [&] {
+    WorkArea& a = Cur();
+    if (order < 1 || order > static_cast<int>(a.orders.size())) return std::string();
+    return a.orders[static_cast<std::size_t>(order - 1)].tag->keyText;
+  });
+}
+
+int xb_IndexTag(std::string_view file, std::string_view tag, std::string_view expr, int option, int descending,
+                std::string_view condition) {
+  return Run(0, [&] { return BuildTag(Cur(), file, tag, expr, option, descending, condition); });
+}
+
+void xb_CloseIndexes() {
+  Run(0, [&] {
+    WorkArea& a = Cur();
+    std::string err;
+    int code = XB_OK;
+    try {
+      CommitIn(a);
+    } catch (const XbFailure& e) {
+      code = e.code();
+      err = e.what();
+    }
+    a.indexes.clear();
+    a.orders.clear();
+    a.order = 0;
+    a.posTag = nullptr;
+    if (code != XB_OK) Fail(code, err);
+    return 1;
+  });
+}
+
+int xb_IndexOpen(std::string_view path) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    std::string p(path);
+    if (p.find('/') == std::string::npos) p = FolderOf(a.dbfPath) + "/" + p;
+    if (!FileExists(p)) {
+      std::string found = FindFileAnyCase(FolderOf(p), BaseName(p));
+      if (found.empty()) Fail(XB_ERR_OPEN, BaseName(p) + ": the index file does not exist");
+      p = found;
+    }
+    for (std::size_t i = 0; i < a.orders.size(); ++i)
+      if (a.orders[i].index->Path() == p) {
+        a.order = static_cast<int>(i) + 1;
+        a.posTag = nullptr;
+        return a.order;
+      }
+    auto idx = OpenIndex(a, p);
+    bool production = ::strcasecmp(BaseName(StemPath(p)).c_str(), BaseName(StemPath(a.dbfPath)).c_str()) == 0;
+    idx->SetStructural(production);
+    CdxIndex* raw = idx.get();
+    if (production) a.indexes.insert(a.indexes.begin(), std::move(idx));
+    else a.indexes.push_back(std::move(idx));
+    RefreshOrders(a);
+    for (std::size_t i = 0; i < a.orders.size(); ++i)
+      if (a.orders[i].index == raw) {
+        a.order = static_cast<int>(i) + 1;
+        break;
+      }
+    GoTopIn(a);
+    return a.order;
+  });
+}
+
+int xb_Reindex() {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    CheckWritable(a);
+    for (auto& idx : a.indexes) {
+      for (auto& t : idx->Tags()) t->Assign(EntriesFromTable(a, *t, true));
+      idx->WriteNew(idx->Path());
+    }
+    a.posTag = nullptr;
+    GoTopIn(a);
+    return 1;
+  });
+}
+
+int xb_Seek(std::string_view key) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    CdxTag* t = CurTag(a);
+    if (!t) Fail(XB_ERR_ARG, TableName(a) + ": seek needs an index order (order 0 is record order)");
+    std::string prefix(key);
+    bool possible = true;
+    if (static_cast<int>(prefix.size()) > t->keyLen) {
+      for (std::size_t i = static_cast<std::size_t>(t->keyLen); i < prefix.size(); ++i)
+        possible = possible && prefix[i] == t->pad;
+      prefix.resize(static_cast<std::size_t>(t->keyLen));
+    }
+    if (E().exact) prefix.resize(static_cast<std::size_t>(t->keyLen), t->pad);
+    a.bof = false;
+    a.pos = t->LowerBoundPrefix(prefix);
+    std::string buf(static_cast<std::size_t>(a.dbf.RecordLength()), ' ');
+    auto matches = [&](const CdxEntry& e) { return e.key.compare(0, prefix.size(), prefix) == 0; };
+    while (possible && !t->AtEnd(a.pos) && matches(t->At(a.pos))) {
+      long r = static_cast<long>(t->At(a.pos).recno);
+      if (r >= 1 && r <= Count(a)) {
+        a.dbf.ReadRecord(r, buf.data());
+        if (Visible(a, buf.data())) {
+          a.rec = buf;
+          a.recno = r;
+          a.eof = false;
+          a.posTag = t;
+          a.posGeneration = t->generation;
+          return 1;
+        }
+      }
+      t->Next(a.pos);
+    }
+    if (E().softSeek && SettleTag(a, *t, true)) return 0;
+    SetEof(a);
+    return 0;
+  });
+}
+
+int xb_GoTop() {
+  return Run(0, [&] {
+    GoTopIn(Cur());
+    return 1;
+  });
+}
+
+int xb_GoBottom() {
+  return Run(0, [&] {
+    GoBottomIn(Cur());
+    return 1;
+  });
+}
+
+int xb_Skip(int count) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    if (count == 0) {
+      if (!a.eof) Load(a, a.recno);
+      return 1;
+    }
+    bool forward = count > 0;
+    for (int i = 0; i < (forward ? count : -count); ++i) {
+      SkipOne(a, forward);
+      if ((forward && a.eof) || (!forward && a.bof)) break;
+    }
+    return 1;
+  });
+}
+
+int xb_Go(long recno) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    a.bof = false;
+    a.posTag = nullptr;
+    if (recno < 1 || recno > Count(a)) {
+      SetEof(a);
+      return 0;
+    }
+    Load(a, recno);
+    return 1;
+  });
+}
+
+bool xb_Bof() {
+  return Run(true, [&] { return Cur().bof; });
+}
+bool xb_Eof() {
+  return Run(true, [&] { return Cur().eof; });
+}
+long xb_RecNo() {
+  return Run(0L, [&] { return Cur().recno; });
+}
+long xb_RecCount() {
+  return Run(0L, [&] { return Count(Cur()); });
+}
+int xb_RecSize() {
+  return Run(0, [&] { return Cur().dbf.RecordLength(); });
+}
+
+int xb_GetRecord(char* buf) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    if (!buf) Fail(XB_ERR_ARG, "no record buffer given");
+    std::memcpy(buf, a.rec.data(), a.rec.size());
+    return a.eof ? 0 : 1;
+  });
+}
+
+int xb_PutRecord(const char* buf) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    CheckWritable(a);
+    if (!buf) Fail(XB_ERR_ARG, "no record buffer given");
+    if (a.eof) Fail(XB_ERR_POSITION, TableName(a) + ": there is no current record (end of file)");
+    std::string newRec(buf, a.rec.size());
+    newRec[0] = buf[0] == '*' ? '*' : ' ';
+    for (const auto& f : a.dbf.Fields())
+      if (f.IsMemo()) std::memcpy(newRec.data() + f.offset, a.rec.data() + f.offset, static_cast<std::size_t>(f.width));
+    WriteRecordAndKeys(a, a.recno, a.rec, newRec);
+    a.rec = std::move(newRec);
+    return 1;
+  });
+}
+
+std::string xb_FieldGet(std::string_view field) {
+  return Run(std::string(), [&] {
+    WorkArea& a = Cur();
+    const DbfField& f = FieldOf(a, field);
+    if (f.IsMemo()) return ReadMemo(a, f);
+    return std::string(a.rec.data() + f.offset, static_cast<std::size_t>(f.width));
+  });
+}
+
+int xb_FieldPut(std::string_view field, std::string_view value) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    const DbfField& f = FieldOf(a, field);
+    if (f.IsMemo()) {
+      WriteMemo(a, f, value);
+      return 1;
+    }
+    CheckWritable(a);
+    if (a.eof) Fail(XB_ERR_POSITION, TableName(a) + ": there is no current record (end of file)");
+    if (static_cast<int>(value.size()) > f.width)
+      Fail(XB_ERR_ARG, TableName(a) + ": \"" + std::string(value) + "\" is longer than field " + f.name + " (" +
+                           std::to_string(f.width) + ")");
+    std::string newRec = a.rec;
+    std::memset(newRec.data() + f.offset, ' ', static_cast<std::size_t>(f.width));
+    if (f.type == 'N') std::memcpy(newRec.data() + f.offset + f.width - value.size(), value.data(), value.size());
+    else std::memcpy(newRec.data() + f.offset, value.data(), value.size());
+    WriteRecordAndKeys(a, a.recno, a.rec, newRec);
+    a.rec = std::move(newRec);
+    return 1;
+  });
+}
+
+char* xb_GetMemo(std::string_view field, int /*flags*/) {
+  return Run(static_cast<char*>(nullptr), [&] {
+    WorkArea& a = Cur();
+    std::string text = ReadMemo(a, FieldOf(a, field));
+    char* p = static_cast<char*>(std::malloc(text.size() + 1));
+    if (!p) throw std::bad_alloc();
+    std::memcpy(p, text.data(), text.size());
+    p[text.size()] = '\0';
+    return p;
+  });
+}
+
+void xb_MemDealloc(char* p) { std::free(p); }
+
+std::string xb_MemoGet(std::string_view field) {
+  return Run(std::string(), [&] {
+    WorkArea& a = Cur();
+    return ReadMemo(a, FieldOf(a, field));
+  });
+}
+
+int xb_Replace(std::string_view field, int len, const char* text) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    const DbfField& f = FieldOf(a, field);
+    const char* t = text ? text : "";
+    if (f.IsMemo()) {
+      WriteMemo(a, f, std::string_view(t));
+      return 1;
+    }
+    std::size_t n = (len < 0 || len == XB_MEMO_TEXT) ? std::strlen(t) : std::min<std::size_t>(len, std::strlen(t));
+    if (xb_FieldPut(field, std::string_view(t, n))) return 1;
+    Fail(E().error, E().errorText);
+  });
+}
+
+int xb_MemoPut(std::string_view field, std::string_view text) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    WriteMemo(a, FieldOf(a, field), text);
+    return 1;
+  });
+}
+
+int xb_AppendBlank() {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    CheckWritable(a);
+    std::string rec(static_cast<std::size_t>(a.dbf.RecordLength()), ' ');
+    a.dbf.BlankRecord(rec.data());
+    long r = a.dbf.AppendRecord(rec.data());
+    std::string key;
+    for (auto& o : a.orders)
+      if (o.tag->KeyOf(rec.data(), key)) o.tag->Insert(key, static_cast<std::uint32_t>(r));
+    a.rec = rec;
+    a.recno = r;
+    a.eof = false;
+    a.bof = false;
+    a.posTag = nullptr;
+    return 1;
+  });
+}
+
+int xb_Rlock() {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    if (a.eof) Fail(XB_ERR_POSITION, TableName(a) + ": there is no current record to lock");
+    return 1;
+  });
+}
+
+int xb_Unlock() {
+  return Run(0, [&] {
+    Cur();
+    return 1;
+  });
+}
+
+int xb_Commit() {
+  return Run(0, [&] {
+    CommitIn(Cur());
+    return 1;
+  });
+}
+
+namespace {
+int SetDeletedFlag(bool deleted) {
+  WorkArea& a = Cur();
+  CheckWritable(a);
+  if (a.eof) Fail(XB_ERR_POSITION, TableName(a) + ": there is no current record (end of file)");
+  std::string newRec = a.rec;
+  newRec[0] = deleted ? '*' : ' ';
+  if (newRec[0] != a.rec[0]) WriteRecordAndKeys(a, a.recno, a.rec, newRec);
+  a.rec = std::move(newRec);
+  return 1;
+}
+}  // namespace
+
+int xb_Delete() {
+  return Run(0, [&] { return SetDeletedFlag(true); });
+}
+
+bool xb_Deleted() {
+  return Run(false, [&] {
+    WorkArea& a = Cur();
+    return !a.eof && a.rec[0] == '*';
+  });
+}
+
+int xb_Recall() {
+  return Run(0, [&] { return SetDeletedFlag(false); });
+}
+
+int xb_Pack() {
+  return Run(0, [&] {
+    PackIn(Cur());
+    return 1;
+  });
+}
+
+void xb_SetDeleted(bool on) { E().deleted = on; }
+void xb_SetExact(bool on) { E().exact = on; }
+void xb_SetCentury(bool on) { E().century = on; }
+void xb_SetDateFormat(int format) { E().dateFormat = format; }
+void xb_SetLockTimeout(int seconds) { E().lockTimeout = seconds; }
+void xb_SetMemoBlockSize(int size) {
+  if (size >= 32 && size <= 16384) E().memoBlockSize = size;
+}
+void xb_SetSoftSeek(bool on) { E().softSeek = on; }
+void xb_SetTurboRead(bool on) { E().turboRead = on; }
+
+std::string xb_DBFilter() {
+  WorkArea* a = AreaPtr(E().selected);
+  return a && !a->creating ? a->filterText : std::string();
+}
+
+int xb_Query(std::string_view expression) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    Expression e;
+    std::string err;
+    if (!e.Parse(expression, a.dbf.Fields(), err))
+      Fail(XB_ERR_UNSUPPORTED, TableName(a) + ": filter \"" + std::string(expression) + "\" is not supported: " + err);
+    if (!e.Empty() && !e.IsLogical())
+      Fail(XB_ERR_UNSUPPORTED, TableName(a) + ": filter \"" + std::string(expression) + "\" is not a condition");
+    a.filter = std::move(e);
+    a.filterText = std::string(expression);
+    return 1;
+  });
+}
+
+void xb_SetPassword(std::string_view password) { E().password = std::string(password); }
+
+int xb_DbfEncrypt() {
+  return Run(0, [&]() -> int {
+    WorkArea& a = Cur();
+    Fail(XB_ERR_UNSUPPORTED, TableName(a) + ": encryption is not supported");
+  });
+}
+
+int xb_DbfDecrypt() {
+  return Run(0, [&]() -> int {
+    WorkArea& a = Cur();
+    Fail(XB_ERR_UNSUPPORTED, TableName(a) + ": decryption is not supported");
+  });
+}
+
+void xb_SetGaugeHook(std::function<void(int percent)> hook) { E().gauge = std::move(hook); }
+
+void xb_SetWriteFaultHook(std::function<int(const std::string& path, std::size_t bytes)> hook) {
+  SetWriteFault(std::move(hook));
+}
+
+}  // namespace quill::xb
