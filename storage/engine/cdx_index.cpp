@@ -633,7 +633,16 @@ void CdxIndex::Open(const std::string& path, bool writable, const std::vector<Db
         tag->forExpr = Expression();
       }
       int bits = 0;
-      tr.Walk(tag->rootOffset, tag->keyLen, tag->pad, 0, tag->leaves, tag->interior, bits);
+      try {
+        tr.Walk(tag->rootOffset, tag->keyLen, tag->pad, 0, tag->leaves, tag->interior, bits);
+      } catch (const XbFailure&) {
+        // Damaged pages of a tag this engine can compute: keep the tag's
+        // definition; the engine finds it empty and builds it from the table.
+        if (!tag->evaluable) throw;
+        tag->leaves.clear();
+        tag->interior.clear();
+        tag->damaged = true;
+      }
       tag->recBits = std::max(16, bits);
       if (tag->leaves.empty()) tag->leaves.emplace_back();
       tags_.push_back(std::move(tag));

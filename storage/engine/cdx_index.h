@@ -57,6 +57,7 @@ class CdxTag {
   std::vector<CdxLeaf> leaves;
   std::vector<std::uint32_t> interior;   // interior pages in use
   bool dirty = false;
+  bool damaged = false;      // pages did not parse; rebuilt from the table
   int recBits = 16;
   std::uint64_t generation = 0;          // bumped on every change
 

@@ -132,10 +132,15 @@ void DbfFile::Adopt(File file) {
   fields_.clear();
   int offset = 1;
   std::size_t pos = 32;
+  bool marker = false;
   while (true) {
-    if (pos >= hdr.size()) bad("the field list has no end marker");
-    if (hdr[pos] == 0x0D) break;
-    if (pos + 32 > hdr.size()) bad("the field list has no end marker");
+    if (pos < hdr.size() && hdr[pos] == 0x0D) {
+      marker = true;
+      break;
+    }
+    // Some writers put another byte where the end marker belongs; the
+    // header length still tells where the descriptors stop.
+    if (pos + 32 > hdr.size()) break;
     const char* d = hdr.data() + pos;
     DbfField f;
     std::size_t n = 0;
@@ -158,7 +163,7 @@ void DbfFile::Adopt(File file) {
   if (offset != recordLen_)
     bad("record length " + std::to_string(recordLen_) + " does not match the fields (" +
         std::to_string(offset) + ")");
-  extraArea_ = hdr.substr(pos + 1);
+  extraArea_ = marker ? hdr.substr(pos + 1) : std::string();
   std::uint64_t need = static_cast<std::uint64_t>(headerLen_) + std::uint64_t(count) * recordLen_;
   if (need > size)
     bad("record count " + std::to_string(count) + " is beyond the end of the file");

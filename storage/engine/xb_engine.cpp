@@ -201,6 +201,22 @@ std::vector<CdxEntry> EntriesFromTable(WorkArea& a, const CdxTag& tag, bool repo
   return out;
 }
 
+// The entries a tag should hold: every record's key, sorted; a unique tag
+// keeps only the first record of each key.
+std::vector<CdxEntry> ExpectedEntries(WorkArea& a, const CdxTag& tag, bool report) {
+  auto all = EntriesFromTable(a, tag, report);
+  std::sort(all.begin(), all.end(), [&](const CdxEntry& x, const CdxEntry& y) {
+    return tag.CompareEntry(x, y.key, y.recno) < 0;
+  });
+  if (tag.unique) {
+    std::vector<CdxEntry> first;
+    for (auto& e : all)
+      if (first.empty() || first.back().key != e.key) first.push_back(std::move(e));
+    all = std::move(first);
+  }
+  return all;
+}
+
 void RefreshOrders(WorkArea& a) {
   const CdxTag* current = nullptr;
   if (a.order >= 1 && a.order <= static_cast<int>(a.orders.size()))
@@ -236,6 +252,11 @@ void WriteRecordAndKeys(WorkArea& a, long recno, const std::string& oldRec, cons
     bool hadOld = t.KeyOf(oldRec.data(), oldKey);
     bool hasNew = t.KeyOf(newRec.data(), newKey);
     if (hadOld == hasNew && (!hadOld || oldKey == newKey)) continue;
+    if (t.unique) {
+      // Which record stands for a key may change: recompute the tag.
+      t.Assign(ExpectedEntries(a, t, false));
+      continue;
+    }
     if (hadOld) t.Remove(oldKey, static_cast<std::uint32_t>(recno));
     if (hasNew) t.Insert(newKey, static_cast<std::uint32_t>(recno));
   }
@@ -249,11 +270,9 @@ void ValidateIndex(WorkArea& a, CdxIndex& idx) {
   bool changed = false;
   for (auto& t : idx.Tags()) {
     if (!t->evaluable) continue;
-    auto expected = EntriesFromTable(a, *t, false);
-    std::sort(expected.begin(), expected.end(), [&](const CdxEntry& x, const CdxEntry& y) {
-      return t->CompareEntry(x, y.key, y.recno) < 0;
-    });
-    bool same = expected.size() == t->Count();
+    auto expected = ExpectedEntries(a, *t, false);
+    bool same = !t->damaged && expected.size() == t->Count();
+    t->damaged = false;
     if (same) {
       std::size_t i = 0;
       for (const auto& l : t->leaves) {
@@ -663,7 +682,7 @@ void PackIn(WorkArea& a) {
   if (a.memo) a.memo->Open(a.memoPath, true);
   // Keys now point at new record numbers: rebuild every tag.
   for (auto& idx : a.indexes) {
-    for (auto& t : idx->Tags()) t->Assign(EntriesFromTable(a, *t, false));
+    for (auto& t : idx->Tags()) t->Assign(ExpectedEntries(a, *t, false));
     idx->WriteNew(idx->Path());
   }
   a.posTag = nullptr;
@@ -710,15 +729,7 @@ int BuildTag(WorkArea& a, std::string_view file, std::string_view tagName, std::
                               descending != 0, a.dbf.Fields(), err);
   if (!tag) Fail(XB_ERR_UNSUPPORTED, BaseName(path) + ": " + err);
   Gauge(0);
-  tag->Assign(EntriesFromTable(a, *tag, true));
-  if (tag->unique) {
-    // A unique tag keeps only the first record of each key.
-    auto all = tag->AllEntries();
-    std::vector<CdxEntry> first;
-    for (auto& e : all)
-      if (first.empty() || first.back().key != e.key) first.push_back(e);
-    tag->Assign(std::move(first));
-  }
+  tag->Assign(ExpectedEntries(a, *tag, true));
   auto& tags = idx->Tags();
   std::string name = tag->name;
   auto it = std::find_if(tags.begin(), tags.end(), [&](auto& t) { return t->name == name; });
@@ -1061,7 +1072,7 @@ int xb_Reindex() {
     WorkArea& a = Cur();
     CheckWritable(a);
     for (auto& idx : a.indexes) {
-      for (auto& t : idx->Tags()) t->Assign(EntriesFromTable(a, *t, true));
+      for (auto& t : idx->Tags()) t->Assign(ExpectedEntries(a, *t, true));
       idx->WriteNew(idx->Path());
     }
     a.posTag = nullptr;
@@ -1085,6 +1096,10 @@ int xb_Seek(std::string_view key) {
     if (E().exact) prefix.resize(static_cast<std::size_t>(t->keyLen), t->pad);
     a.bof = false;
     a.pos = t->LowerBoundPrefix(prefix);
+    if (!possible && static_cast<unsigned char>(key[prefix.size()]) > static_cast<unsigned char>(t->pad)) {
+      // The longer search key sorts after every key equal to its first part.
+      while (!t->AtEnd(a.pos) && t->At(a.pos).key.compare(0, prefix.size(), prefix) == 0) t->Next(a.pos);
+    }
     std::string buf(static_cast<std::size_t>(a.dbf.RecordLength()), ' ');
     auto matches = [&](const CdxEntry& e) { return e.key.compare(0, prefix.size(), prefix) == 0; };
     while (possible && !t->AtEnd(a.pos) && matches(t->At(a.pos))) {
@@ -1277,8 +1292,14 @@ int xb_AppendBlank() {
     a.dbf.BlankRecord(rec.data());
     long r = a.dbf.AppendRecord(rec.data());
     std::string key;
-    for (auto& o : a.orders)
-      if (o.tag->KeyOf(rec.data(), key)) o.tag->Insert(key, static_cast<std::uint32_t>(r));
+    for (auto& o : a.orders) {
+      if (!o.tag->KeyOf(rec.data(), key)) continue;
+      if (o.tag->unique) {
+        CdxPos p = o.tag->LowerBoundPrefix(key);
+        if (!o.tag->AtEnd(p) && o.tag->At(p).key == key) continue;
+      }
+      o.tag->Insert(key, static_cast<std::uint32_t>(r));
+    }
     a.rec = rec;
     a.recno = r;
     a.eof = false;
