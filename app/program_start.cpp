@@ -1,6 +1,7 @@
 #include "app/program_start.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <cstdio>
 
 #include "app/diary_folder.h"
@@ -30,7 +31,7 @@ int RunQuillbook(QApplication& app, const StartOptions& options) {
         return 1;
     }
 
-    auto* splash = new TSplashform;
+    QPointer<TSplashform> splash = new TSplashform;
     splash->show();
     app.processEvents();
 
@@ -41,13 +42,13 @@ int RunQuillbook(QApplication& app, const StartOptions& options) {
     setup.programFolder = options.programFolder;
     setup.splash = splash;
     TMainScreen main(setup, options.makeStore());
-    if (main.ClosedAtStart()) {
-        delete splash;
-        return 0;
+    int code = 0;
+    if (!main.ClosedAtStart()) {
+        main.show();
+        if (options.runMessageLoop) code = app.exec();
     }
-    main.show();
-    if (!options.runMessageLoop) return 0;
-    return app.exec();
+    delete splash;  // still there only when the main window never took over
+    return code;
 }
 
 }  // namespace quill
