@@ -19,13 +19,18 @@ std::string Lower(std::string_view s) {
 void THtmlReader::Text(uint8_t c) {
   if (skipping_) return;
   if (c == ' ' || c == 9 || c == 10 || c == 13) {
-    if (paragraphHasText_) pendingSpace_ = true;
+    // Runs of white space are one space, none at a paragraph's start.
+    if (paragraphHasText_ && !pendingSpace_) {
+      AppendToLine(' ');
+      pendingSpace_ = true;
+    }
     return;
   }
-  if (pendingSpace_) {
-    AppendToLine(' ');
-    pendingSpace_ = false;
+  if (pendingBreak_) {
+    EndParagraph();
+    pendingBreak_ = false;
   }
+  pendingSpace_ = false;
   AppendToLine(c);
   paragraphHasText_ = true;
 }
@@ -49,15 +54,23 @@ void THtmlReader::Tag(std::string_view raw, bool closing) {
   } else if (name == "u") {
     setStyle(underline_, csUnderline);
   } else if (name == "br") {
-    if (!skipping_) AppendToLine(kLineBreakChar);
-    pendingSpace_ = false;
+    if (!skipping_) {
+      if (pendingBreak_) {
+        EndParagraph();
+        pendingBreak_ = false;
+      }
+      AppendToLine(kLineBreakChar);
+      paragraphHasText_ = true;
+      pendingSpace_ = true;  // no space right after the break
+    }
   } else if (name == "p" || name == "div" || name == "li" || name == "tr" || name == "h1" || name == "h2" ||
              name == "h3" || name == "h4" || name == "h5" || name == "h6") {
+    // The break waits for the next text so that closing tags at the end
+    // leave no empty paragraph behind.
     if (paragraphHasText_ && !skipping_) {
-      EndParagraph();
+      pendingBreak_ = true;
       paragraphHasText_ = false;
     }
-    pendingSpace_ = false;
   }
 }
 

@@ -19,6 +19,7 @@ class THtmlReader : public TTextReader {
   void Text(uint8_t c);
   bool skipping_ = false;  // inside <head>, <script> or <style>
   bool pendingSpace_ = false;
+  bool pendingBreak_ = false;
   bool paragraphHasText_ = false;
   int bold_ = 0, italic_ = 0, underline_ = 0;
 };

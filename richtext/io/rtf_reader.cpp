@@ -157,9 +157,9 @@ const E kWords[] = {
     {"pgnucrm", 0, true, kProp, aNone},
     {"pgnx", 0, false, kProp, aNone},
     {"pgny", 0, false, kProp, aNone},
+    {"picfile", 0, true, kDest, aPicFile},
     {"pich", 0, false, kProp, aPich},
     {"pichgoal", 0, false, kProp, aPichgoal},
-    {"picfile", 0, true, kDest, aPicFile},
     {"picscalex", 100, false, kProp, aPicscalex},
     {"picscaley", 100, false, kProp, aPicscaley},
     {"pict", 0, true, kDest, aPict},
@@ -381,6 +381,10 @@ void TRTFReader::ReadBody() {
             hasParam = true;
             c = NextByte();
           }
+          if (c < 0 && negative && nd == 0) {
+            stop_ = true;  // the input ended inside the word
+            break;
+          }
           int32_t param = 0;
           if (hasParam) param = ToInt32(negative, digits, nd < 20 ? nd : 20);
           if (c >= 0 && c != ' ') Unget();
@@ -430,10 +434,15 @@ bool TRTFReader::CloseGroup() {
     --phantomDepth_;
   } else if (!stack_.empty()) {
     const TGroupState& saved = stack_.back();
-    if (!(saved.par.borderFlags & bfOn) && (curPar_->borderFlags & bfOn)) curPar_->borderFlags |= bfEnds;
+    const bool started = curPar_->firstLine->length > 0 || curPar_->firstLine->next;
+    if (started && !(saved.par.borderFlags & bfOn) && (curPar_->borderFlags & bfOn)) curPar_->borderFlags |= bfEnds;
     st_ = saved;
     attr_ = saved.attr;
     stack_.pop_back();
+    // A paragraph without text yet takes the format in force after the
+    // group, so that a block's format does not leak into the paragraph that
+    // follows it when no paragraph mark comes after.
+    if (!started) ApplyParState(curPar_, !curPar_->IsTableCell());
   }
   if (depth_ < 0) return false;
   if (depth_ == 0 && started_) return false;
@@ -682,6 +691,9 @@ void TRTFReader::ReadRaw() {
       if (++matched == 7) {
         rawMode_ = false;
         attr_.marks &= uint8_t(~cmRawRtf);
+        // Like any control word, the terminator takes one space with it.
+        const int d = NextByte();
+        if (d >= 0 && d != ' ') Unget();
         return;
       }
       continue;

@@ -134,7 +134,7 @@ int TRTFTextIo::Load(std::string_view bytes, TLoadFormat format, bool recordForm
 
 void TRTFTextIo::SpliceAtCaret(TParagraph* chain) {
   TParagraph* par = caret.paragraph ? caret.paragraph : doc_.LastParagraph();
-  int pos = std::clamp(caret.position, 0, par->TextLength());
+  int pos = caret.paragraph ? std::clamp(caret.position, 0, par->TextLength()) : par->TextLength();
   // Find the line holding the caret and split it there.
   TLine* line = par->firstLine;
   while (line->next && pos > line->length) {

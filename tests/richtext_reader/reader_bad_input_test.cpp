@@ -1,0 +1,154 @@
+// Damaged and hostile input: the reader ends quietly or fails with 7, never
+// crashes, and keeps what it read.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "reader_helpers.h"
+
+namespace quill {
+namespace {
+
+using test::Loaded;
+
+TEST(ReaderBadInput, MalformedHexEndsReadingAndKeepsTheText) {
+  Loaded r("{\\rtf1 ab\\'zzcd}");
+  EXPECT_EQ(r.result, 0);
+  EXPECT_EQ(r.Text(), "ab");
+  Loaded s("{\\rtf1 ab\\'4");
+  EXPECT_EQ(s.result, 0);
+  EXPECT_EQ(s.Text(), "ab");
+}
+
+TEST(ReaderBadInput, TruncatedInputKeepsWhatWasRead) {
+  const std::string full = "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\qc\\fi-360\\li720 Hello\\par {\\b world}\\par end}";
+  for (size_t n = 0; n <= full.size(); ++n) {
+    Loaded r(full.substr(0, n));
+    EXPECT_EQ(r.result, 0) << n;
+    // The text read so far is a prefix of the whole text.
+    const std::string whole = "Hello|world|end";
+    EXPECT_EQ(whole.compare(0, r.Text().size(), r.Text()), 0) << n << ": " << r.Text();
+  }
+}
+
+TEST(ReaderBadInput, ClosingBeforeOpeningEndsReading) {
+  Loaded r("}{\\rtf1 x}");
+  EXPECT_EQ(r.result, 0);
+  EXPECT_EQ(r.Text(), "");
+}
+
+TEST(ReaderBadInput, DeeplyNestedGroups) {
+  const int depth = 200000;
+  std::string rtf = "{\\rtf1 a";
+  rtf += std::string(depth, '{');
+  rtf += "\\b deep";
+  rtf += std::string(depth, '}');
+  rtf += "b}";
+  Loaded r(rtf);
+  EXPECT_EQ(r.result, 0);
+  EXPECT_EQ(r.Text(), "adeepb");
+  EXPECT_EQ(test::AttrAt(r.Par(0), 1).style, csBold);
+  // Unclosed: ends at the end of the input.
+  Loaded u(std::string("{\\rtf1 x") + std::string(depth, '{') + "y");
+  EXPECT_EQ(u.Text(), "xy");
+}
+
+struct ParamCase {
+  const char* rtf;
+  int result;
+  const char* text;
+};
+
+TEST(ReaderBadInput, Parameters) {
+  const ParamCase cases[] = {
+      {"{\\rtf1 a\\li2147483647 b}", 0, "ab"},
+      {"{\\rtf1 a\\li-2147483648 b}", 0, "ab"},
+      // Not a 32-bit integer: the read fails and keeps the text before it.
+      {"{\\rtf1 a\\li2147483648 b}", 7, "a"},
+      {"{\\rtf1 a\\fs99999999999999999999999999 b}", 7, "a"},
+      {"{\\rtf1 a\\li- b}", 7, "a"},
+      // More than 20 digits: the first 19 and the last count.
+      {"{\\rtf1 a\\b000000000000000000000001 b}", 0, "ab"},
+      {"{\\rtf1 a\\tx2147483647\\fi-2147483648\\li2147483647\\brdrw2147483647\\brsp-2147483648\\cellx-2147483648 b}",
+       0, "ab"},
+  };
+  for (const auto& c : cases) {
+    Loaded r(c.rtf);
+    EXPECT_EQ(r.result, c.result) << c.rtf;
+    EXPECT_EQ(r.Text(), c.text) << c.rtf;
+  }
+  Loaded e("{\\rtf1 \\li2147483648 x}");
+  EXPECT_EQ(e.error, "'2147483648' is not a valid integer value");
+}
+
+TEST(ReaderBadInput, ALineOf10001CharactersIsStoredInChunks) {
+  const std::string text(10001, 'q');
+  Loaded r("{\\rtf1 " + text + "}");
+  EXPECT_EQ(r.result, 0);
+  EXPECT_EQ(r.Text(), text);
+  for (const TLine* l = r.Par(0)->firstLine; l; l = l->next) EXPECT_LE(l->capacity, kMaxLineCapacity);
+}
+
+TEST(ReaderBadInput, ManyCellsAndRowsWithoutDefinitions) {
+  std::string rtf = "{\\rtf1 \\trowd";
+  for (int i = 0; i < 80; ++i) rtf += "\\cellx" + std::to_string(100 * (i + 1));
+  rtf += "\\intbl ";
+  for (int i = 0; i < 60; ++i) rtf += "c\\cell ";
+  rtf += "\\row\\row\\cell\\cell}";
+  Loaded r(rtf);
+  EXPECT_EQ(r.result, 0);
+  int cells = 0;
+  for (const TParagraph* p = r.doc.firstParagraph; p; p = p->next) cells += p->IsTableCell();
+  EXPECT_EQ(cells, 62);
+}
+
+TEST(ReaderBadInput, ManyFontsColoursTabsAndFootnotes) {
+  std::string rtf = "{\\rtf1{\\fonttbl";
+  for (int i = 0; i < 300; ++i) rtf += "{\\f" + std::to_string(i) + " Font" + std::to_string(i) + ";}";
+  rtf += "}{\\colortbl";
+  for (int i = 0; i < 40; ++i) rtf += "\\red1;";
+  rtf += "}";
+  for (int i = 0; i < 50; ++i) rtf += "\\tx" + std::to_string(200 * (i + 1));
+  for (int i = 0; i < 20; ++i) rtf += "x{\\footnote n}";
+  rtf += "\\f98 y}";
+  Loaded r(rtf);
+  EXPECT_EQ(r.result, 0);
+  EXPECT_EQ(r.doc.header.FontCount(), 99);
+  int notes = 0;
+  for (const TFootnote* f = r.doc.firstFootnote; f; f = f->next) ++notes;
+  EXPECT_EQ(notes, 20);
+  // Entry 0 is the cleared document's Arial, so font 98 finds the table full.
+  EXPECT_EQ(test::AttrAt(r.Par(0), 20).font, 99);
+  EXPECT_EQ(test::AttrAt(r.Par(0), 0).font, 1);
+}
+
+TEST(ReaderBadInput, MissingArgumentsRaise) {
+  TRTFReader reader(nullptr, nullptr);
+  TMemoryInput in("{\\rtf1 x}");
+  try {
+    reader.Read(in);
+    FAIL() << "no exception";
+  } catch (const TRichTextError& e) {
+    EXPECT_STREQ(e.what(), "Wrong Arguments in\tTRTFReader");
+  }
+}
+
+TEST(ReaderBadInput, RandomBytesNeverCrash) {
+  uint32_t seed = 12345;
+  auto next = [&] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 16;
+  };
+  const char alphabet[] = "{}\\'*abcfilpqrstuvx0123456789- ;\"\x01\xe9";
+  for (int round = 0; round < 300; ++round) {
+    std::string s = "{\\rtf1 ";
+    const int n = int(next() % 400);
+    for (int i = 0; i < n; ++i) s += alphabet[next() % (sizeof alphabet - 1)];
+    Loaded r(s);
+    EXPECT_TRUE(r.result == 0 || r.result == 7);
+    ASSERT_NE(r.doc.firstParagraph, nullptr);
+  }
+}
+
+}  // namespace
+}  // namespace quill
