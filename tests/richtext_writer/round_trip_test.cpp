@@ -1,0 +1,230 @@
+// What the writer stores, the reader must give back: generated documents go
+// through write and read and must keep paragraphs, characters, attributes,
+// fonts, page size and margins.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "richtext/io/rtf_text_io.h"
+#include "richtext/io/rtf_writer.h"
+#include "tests/richtext_writer/doc_builder.h"
+
+namespace quill {
+namespace {
+
+using testing::DocBuilder;
+using testing::TextOf;
+
+std::string Write(const TRTFText& doc) {
+  TStringWriteStream out;
+  TRTFWriter w(doc, out);
+  EXPECT_EQ(w.Write(), kWriteOk);
+  return out.bytes;
+}
+
+// Characters the editor can hold as text: no object codes and no carriage
+// return (the reader treats byte 13 as a line end of the file).
+uint8_t RandomChar(std::mt19937& rng) {
+  static const std::string special = "\\{}\t\n;'\"*";
+  std::uniform_int_distribution<int> pick(0, 99);
+  const int k = pick(rng);
+  if (k < 60) return uint8_t(std::uniform_int_distribution<int>('a', 'z')(rng));
+  if (k < 70) return ' ';
+  if (k < 78) return uint8_t(special[size_t(std::uniform_int_distribution<int>(0, int(special.size()) - 1)(rng))]);
+  if (k < 88) return uint8_t(std::uniform_int_distribution<int>(0x80, 0xFF)(rng));
+  if (k < 92) {
+    const int c = std::uniform_int_distribution<int>(4, 31)(rng);
+    return c == 13 ? 'r' : uint8_t(c);
+  }
+  return uint8_t(std::uniform_int_distribution<int>(32, 126)(rng));
+}
+
+TCharAttr RandomAttr(std::mt19937& rng, int fonts) {
+  TCharAttr a{};
+  a.font = uint8_t(std::uniform_int_distribution<int>(0, fonts - 1)(rng));
+  a.size = uint8_t(std::uniform_int_distribution<int>(0, 3)(rng) == 0
+                       ? 0
+                       : std::uniform_int_distribution<int>(1, 255)(rng));
+  a.SetTextColor(uint8_t(std::uniform_int_distribution<int>(0, 15)(rng)));
+  a.SetBackColor(uint8_t(std::uniform_int_distribution<int>(0, 15)(rng)));
+  const uint8_t styles[] = {0,       csBold,       csItalic,           csUnderline,
+                            csStrikeOut, csDoubleUnderline, csSuperscript, csSubscript};
+  const int n = std::uniform_int_distribution<int>(0, 3)(rng);
+  for (int i = 0; i < n; ++i) a.style |= styles[std::uniform_int_distribution<int>(0, 7)(rng)];
+  const uint8_t marks[] = {0, 0, 0, cmHidden, cmShadow, cmHidden | cmShadow};
+  a.marks = marks[std::uniform_int_distribution<int>(0, 5)(rng)];
+  return a;
+}
+
+void Generate(std::mt19937& rng, DocBuilder& b) {
+  TTextHeader& h = b.doc.header;
+  const int fonts = std::uniform_int_distribution<int>(1, 8)(rng);
+  for (int i = 1; i < fonts; ++i) h.InternFont("Font " + std::to_string(i) + (i % 2 ? " Sans" : ""));
+  h.pageWidth = std::uniform_int_distribution<int>(5000, 20000)(rng);
+  h.pageHeight = std::uniform_int_distribution<int>(5000, 30000)(rng);
+  h.marginLeft = std::uniform_int_distribution<int>(0, 2000)(rng);
+  h.marginRight = std::uniform_int_distribution<int>(0, 2000)(rng);
+  h.marginTop = std::uniform_int_distribution<int>(0, 2000)(rng);
+  h.marginBottom = std::uniform_int_distribution<int>(0, 2000)(rng);
+  uint32_t tabs[4] = {0, 0, 0, 0};
+  tabs[1] = b.doc.FindOrAddTab(720, tkLeft) | b.doc.FindOrAddTab(2880, tkRight);
+  tabs[2] = b.doc.FindOrAddTab(1440, tkCenter);
+  tabs[3] = b.doc.FindOrAddTab(4000, tkDecimal) | tabs[1];
+
+  const int paragraphs = std::uniform_int_distribution<int>(1, 12)(rng);
+  for (int p = 0; p < paragraphs; ++p) {
+    if (p > 0) b.Par();
+    TParagraph* par = b.par;
+    par->alignment = uint8_t(std::uniform_int_distribution<int>(0, 3)(rng));
+    par->leftIndent = std::uniform_int_distribution<int>(0, 20)(rng) * 72;
+    par->firstIndent = std::uniform_int_distribution<int>(0, 20)(rng) * 72;
+    par->rightIndent = std::uniform_int_distribution<int>(0, 2000)(rng);
+    par->spaceBefore = std::uniform_int_distribution<int>(0, 3)(rng) * 60;
+    par->spaceAfter = std::uniform_int_distribution<int>(0, 3)(rng) * 60;
+    par->lineSpacing = std::uniform_int_distribution<int>(0, 2)(rng) * 20;
+    par->tabMask = tabs[std::uniform_int_distribution<int>(0, 3)(rng)];
+    par->flags = std::uniform_int_distribution<int>(0, 5)(rng) == 0 ? pfPageBreak : 0;
+    const int runs = std::uniform_int_distribution<int>(p + 1 == paragraphs ? 1 : 0, 6)(rng);
+    for (int r = 0; r < runs; ++r) {
+      if (r > 0 && std::uniform_int_distribution<int>(0, 3)(rng) == 0) b.Line();
+      const TCharAttr a = RandomAttr(rng, fonts);
+      std::string text;
+      const int len = std::uniform_int_distribution<int>(1, 30)(rng);
+      for (int i = 0; i < len; ++i) text += char(RandomChar(rng));
+      b.Text(text, a);
+    }
+  }
+}
+
+struct Flat {
+  std::string text;
+  std::vector<TCharAttr> attrs;
+};
+
+Flat Flatten(const TParagraph* p) {
+  Flat f;
+  for (const TLine* l = p->firstLine; l; l = l->next) {
+    f.text.append(l->Text());
+    for (int i = 0; i < l->length; ++i) f.attrs.push_back(l->attribs ? l->attribs[i] : TCharAttr{});
+  }
+  return f;
+}
+
+// Compares what the model promises to keep; returns the first difference.
+std::string Difference(const TRTFText& a, const TRTFText& b) {
+  std::ostringstream d;
+  const TTextHeader& ha = a.header;
+  const TTextHeader& hb = b.header;
+  if (ha.pageWidth != hb.pageWidth || ha.pageHeight != hb.pageHeight ||
+      ha.marginLeft != hb.marginLeft || ha.marginRight != hb.marginRight ||
+      ha.marginTop != hb.marginTop || ha.marginBottom != hb.marginBottom)
+    return "page size or margins";
+  const TParagraph* pa = a.firstParagraph;
+  const TParagraph* pb = b.firstParagraph;
+  for (int n = 0; pa || pb; ++n, pa = pa->next, pb = pb->next) {
+    if (!pa || !pb) return "paragraph count differs at " + std::to_string(n);
+    const Flat fa = Flatten(pa), fb = Flatten(pb);
+    if (fa.text != fb.text) return "text of paragraph " + std::to_string(n) + ": [" + fa.text + "] vs [" + fb.text + "]";
+    for (size_t i = 0; i < fa.attrs.size(); ++i) {
+      const TCharAttr& x = fa.attrs[i];
+      const TCharAttr& y = fb.attrs[i];
+      if (ha.FontName(x.font) != hb.FontName(y.font)) d << "font name";
+      if (x.PointSize() != y.PointSize()) d << "size " << x.PointSize() << " vs " << y.PointSize();
+      if (x.colors != y.colors) d << "colours";
+      if (x.style != y.style) d << "style " << int(x.style) << " vs " << int(y.style);
+      if (x.marks != y.marks) d << "marks " << int(x.marks) << " vs " << int(y.marks);
+      if (!d.str().empty()) {
+        d << " at paragraph " << n << " char " << i;
+        return d.str();
+      }
+    }
+    if (pa->alignment != pb->alignment) d << "alignment";
+    if (hb.SnapToGrid(pa->leftIndent) != pb->leftIndent) d << "left indent";
+    if (hb.SnapToGrid(pa->firstIndent) != pb->firstIndent) d << "first indent " << pa->firstIndent << " vs " << pb->firstIndent;
+    if (pa->rightIndent != pb->rightIndent) d << "right indent";
+    if (pa->spaceBefore != pb->spaceBefore) d << "space before";
+    if (pa->spaceAfter != pb->spaceAfter) d << "space after";
+    if (pa->lineSpacing != pb->lineSpacing) d << "line spacing";
+    if ((pa->flags & pfPageBreak) != (pb->flags & pfPageBreak)) d << "page break";
+    for (int t = 0; t < kTabCount; ++t) {
+      const bool ina = pa->tabMask & (1u << t);
+      if (!ina) continue;
+      bool found = false;
+      for (int u = 0; u < kTabCount; ++u)
+        if ((pb->tabMask & (1u << u)) && hb.tabPositions[size_t(u)] == ha.tabPositions[size_t(t)] &&
+            hb.tabKinds[size_t(u)] == ha.tabKinds[size_t(t)])
+          found = true;
+      if (!found) d << "tab stop " << ha.tabPositions[size_t(t)];
+    }
+    if (__builtin_popcount(pa->tabMask) != __builtin_popcount(pb->tabMask)) d << "tab count";
+    if (!d.str().empty()) {
+      d << " of paragraph " << n;
+      return d.str();
+    }
+  }
+  return "";
+}
+
+TEST(RtfRoundTrip, GeneratedDocumentsReadBackUnchanged) {
+  for (unsigned seed = 1; seed <= 300; ++seed) {
+    std::mt19937 rng(seed);
+    DocBuilder b;
+    Generate(rng, b);
+    const std::string rtf = Write(b.doc);
+    TRTFText back;
+    ASSERT_EQ(ReadRtfDocument(back, rtf), 0) << "seed " << seed;
+    const std::string diff = Difference(b.doc, back);
+    ASSERT_EQ(diff, "") << "seed " << seed << "\n" << rtf;
+  }
+}
+
+TEST(RtfRoundTrip, RawRtfRunsAtParagraphAndDocumentEnd) {
+  DocBuilder b;
+  TCharAttr raw = b.doc.defaultAttr;
+  raw.marks = cmRawRtf;
+  b.Text("a").Text("{\\b x}", raw).Par().Text("b").Par().Text("c").Text("{\\i y}", raw);
+  const std::string rtf = Write(b.doc);
+  TRTFText back;
+  ASSERT_EQ(ReadRtfDocument(back, rtf), 0);
+  EXPECT_EQ(TextOf(back), "a{\\b x}|b|c{\\i y}") << rtf;
+  const Flat first = Flatten(back.firstParagraph);
+  ASSERT_EQ(first.attrs.size(), 7u);
+  EXPECT_FALSE(first.attrs[0].marks & cmRawRtf);
+  for (size_t i = 1; i < 7; ++i) EXPECT_TRUE(first.attrs[i].marks & cmRawRtf) << i;
+  const Flat second = Flatten(back.firstParagraph->next);
+  EXPECT_FALSE(second.attrs[0].marks & cmRawRtf);
+}
+
+TEST(RtfRoundTrip, FootnotesAndPlaceholderObjects) {
+  DocBuilder b;
+  TFootnote* note = b.doc.AddFootnote('*', 0, "a {braced} note");
+  TTextObject* tag = b.doc.AddObject(nullptr, 2001);
+  tag->placeholder = true;
+  tag->width = 500;
+  tag->height = 400;
+  TCharAttr f = b.doc.defaultAttr;
+  f.marks = cmFootnote;
+  f.extra = int16_t(note->id);
+  TCharAttr o = b.doc.defaultAttr;
+  o.marks = cmObject;
+  o.extra = 2001;
+  b.Text("word").Text("*", f).Text(" pic ").Text("\x01", o).Text(" end");
+  const std::string rtf = Write(b.doc);
+  TRTFText back;
+  ASSERT_EQ(ReadRtfDocument(back, rtf), 0);
+  EXPECT_EQ(TextOf(back), "word* pic \x01 end") << rtf;
+  ASSERT_NE(back.firstFootnote, nullptr);
+  EXPECT_EQ(back.firstFootnote->text, "a {braced} note");
+  EXPECT_EQ(back.firstFootnote->mark, '*');
+  const TTextObject* obj = back.FindObject(2001, 0);
+  ASSERT_NE(obj, nullptr);
+  EXPECT_EQ(obj->width, 500);
+  EXPECT_EQ(obj->height, 400);
+}
+
+}  // namespace
+}  // namespace quill
