@@ -153,12 +153,20 @@ Quality MeasureEngine(TZelvoSpell& engine, const std::vector<Pair>& pairs,
         const bool flagged = !engine.IsWordCorrect(p.wrong);
         int place = 0;
         if (flagged) {
-            const auto suggestStart = Clock::now();
-            const auto& s = engine.GetSuggestions(p.wrong);
-            if (timings) timings->suggestMicros.push_back(Seconds(suggestStart) * 1e6);
-            place = PlaceOf(s, p.right);
+            place = PlaceOf(engine.GetSuggestions(p.wrong), p.right);
         }
         total += Seconds(start);
+        if (flagged && timings) {
+            // Best of three: on a shared machine a call may lose its time
+            // slice to another process, which says nothing about the engine.
+            double best = 1e30;
+            for (int round = 0; round < 3; ++round) {
+                const auto suggestStart = Clock::now();
+                engine.GetSuggestions(p.wrong);
+                best = std::min(best, Seconds(suggestStart) * 1e6);
+            }
+            timings->suggestMicros.push_back(best);
+        }
         q.Count(p, flagged, place);
     }
     if (timings && !pairs.empty()) timings->perWordMicros = total * 1e6 / pairs.size();
@@ -457,6 +465,8 @@ int main(int argc, char** argv) {
         speed("  ratio hunspell / quillbook", Fixed(ratioProse, 1) + " x", "", "");
         speed("hunspell start-up (not counted above)", Fixed(huStartup * 1000, 1) + " ms", "", "");
     }
+    std::printf("  (suggestion times: best of 3 calls per word; lookups: best of 5 rounds;\n"
+                "   per-word figures: one pass over the list, lookup plus suggestions when flagged)\n");
 
     if (showMisses) {
         ShowMisses("quillbook, " + mainPath, ourQuality);

@@ -1,5 +1,7 @@
 #include "spell/engine/zelvo_spell.h"
 
+#include "spell/engine/main_dictionary_writer.h"
+
 #include "spell/engine/sound_key.h"
 #include "spell/engine/first_letters.h"
 #include "spell/engine/ranked_list.h"
@@ -175,6 +177,55 @@ TEST(Suggestions, WordsAddedByAnotherCopyAreSeen) {
     EXPECT_EQ(s[0], "cat");
 }
 
+// Main dictionary of several sections plus a user dictionary: every section
+// is walked for each letter in turn, main sections before the user's.
+TEST(Suggestions, WalksEverySectionInListOrderForEachLetter) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.Ok());
+    Words mainWords = {"tea", "the", "rot"};
+    // Fillers sort before the T words and fill the first small sections.
+    for (const char* w : {"able", "about", "above", "bacon", "badge", "baker", "cabin", "cable",
+                          "camel", "dance", "daily", "dairy"}) {
+        mainWords.push_back(w);
+    }
+    const std::string mainPath = folder.File("main.dct");
+    spell::TDictionaryBuildStats stats;
+    ASSERT_TRUE(spell::BuildMainDictionary(mainWords, mainPath, &stats, 24));
+    ASSERT_GE(stats.Sections, 2u);
+
+    {
+        // Opened from DictionaryName on first use.
+        TZelvoSpell onDemand;
+        onDemand.DictionaryName = mainPath;
+        Words s = Suggest(onDemand, "teh");
+        EXPECT_TRUE(onDemand.MainDictionaryOpen());
+        EXPECT_NE(std::find(s.begin(), s.end(), "tea"), s.end());
+    }
+
+    TZelvoSpell engine;
+    ASSERT_TRUE(engine.OpenDictionary(mainPath));
+    const int16_t id = engine.CreateUserDictionary(folder.File("user.dct"), {});
+    ASSERT_GE(id, 0);
+    engine.AddWord("ten", id);
+    engine.AddWord("yeh", id);
+    engine.SetMaxSuggestions(20);
+
+    Words s = Suggest(engine, "teh");
+    ASSERT_GE(engine.SectionCount(), 3);
+    auto at = [&](const char* w) {
+        auto it = std::find(s.begin(), s.end(), w);
+        EXPECT_NE(it, s.end()) << w;
+        return it - s.begin();
+    };
+    // All four score 66 against TEH: Y is walked first (user section), then
+    // T through the main sections and then the user section.
+    EXPECT_EQ(at("yeh"), 0);
+    EXPECT_LT(at("tea"), at("ten"));
+    EXPECT_LT(at("the"), at("ten"));
+    EXPECT_GT(at("rot"), at("ten"));  // 33
+    for (const auto& w : s) EXPECT_EQ(std::find(mainWords.begin() + 3, mainWords.end(), w), mainWords.end()) << w;
+}
+
 // The words the walk must reach, from the rule itself: a word is reached
 // under an alternative first letter when the sound key of every proper
 // prefix agrees with the target key carrying that letter. One-letter words
@@ -210,11 +261,18 @@ TEST(Suggestions, WalkReachesExactlyTheWordsWhosePrefixesKeepTheKey) {
         for (int i = 1; i < len; ++i) w += letters[rng() % letters.size()];
         dictionary.insert(w);
     }
-    Words words(dictionary.begin(), dictionary.end());
-    std::shuffle(words.begin(), words.end(), rng);
-    UserDictionaryEngine d(words);
-    ASSERT_GE(d.id, 0);
-    d.engine.SetMaxSuggestions(220);
+    // Built as a main dictionary in small sections, so that the walk also
+    // crosses from section to section.
+    TempFolder folder;
+    ASSERT_TRUE(folder.Ok());
+    const std::string path = folder.File("main.dct");
+    spell::TDictionaryBuildStats stats;
+    ASSERT_TRUE(spell::BuildMainDictionary(Words(dictionary.begin(), dictionary.end()), path,
+                                           &stats, 300));
+    ASSERT_GE(stats.Sections, 3u);
+    TZelvoSpell engine;
+    ASSERT_TRUE(engine.OpenDictionary(path));
+    engine.SetMaxSuggestions(220);
 
     auto correct = [&](const std::string& part) {
         if (part.size() <= 1) return true;
@@ -233,7 +291,7 @@ TEST(Suggestions, WalkReachesExactlyTheWordsWhosePrefixesKeepTheKey) {
         }
         if (expected.size() > 220) continue;  // list would be cut; not this check
         ++checked;
-        Words got = Suggest(d.engine, m);
+        Words got = Suggest(engine, m);
         EXPECT_EQ(std::multiset<std::string>(got.begin(), got.end()), expected) << m;
         // Best first.
         for (size_t i = 1; i < got.size(); ++i) {
