@@ -442,7 +442,8 @@ bool TRTFReader::CloseGroup() {
     // A paragraph without text yet takes the format in force after the
     // group, so that a block's format does not leak into the paragraph that
     // follows it when no paragraph mark comes after.
-    if (!started) ApplyParState(curPar_, !curPar_->IsTableCell());
+    // Words written for the paragraph itself keep their effect.
+    if (!started && !parTouched_) ApplyParState(curPar_, !curPar_->IsTableCell());
   }
   if (depth_ < 0) return false;
   if (depth_ == 0 && started_) return false;
@@ -729,6 +730,7 @@ void TRTFReader::FinishParagraph(bool cell) {
   ApplyParState(next, !cell);
   if (cell) next->tabMask = 0;
   st_.parStarted = false;
+  parTouched_ = false;
 }
 
 void TRTFReader::CellEnd() {
@@ -798,6 +800,7 @@ void TRTFReader::HandleWord(const char* word, int len, bool hasParam, int32_t pa
   if (!hasParam || e->useDefault) param = e->def;
   if (st_.dest == dSkip && (e->kind == kProp || e->kind == kDest)) return;
   const bool on = param != 0;
+  if ((e->action >= aPard && e->action <= aBrdrcf) || e->action == aTrleft) parTouched_ = true;
   TParState& ps = st_.par;
   TParagraph* cp = curPar_;
   auto setBorder = [&](uint8_t flags, bool spacing) {

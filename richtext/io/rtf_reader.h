@@ -72,6 +72,7 @@ class TRTFReader : public TTextReader {
   bool ignorable_ = false;
   bool stop_ = false;
   bool rawMode_ = false;
+  bool parTouched_ = false;  // a paragraph word acted on the current paragraph
 
   std::array<uint8_t, 99> fontMap_{};
   int fontNumber_ = -1;

@@ -125,6 +125,14 @@ TEST(ReaderParagraph, ParagraphNotYetStartedFollowsTheClosingGroup) {
   EXPECT_EQ(r.Par(1)->tabMask, 0u);
 }
 
+TEST(ReaderParagraph, EmptyLastParagraphKeepsItsOwnWords) {
+  // An empty centred, indented last paragraph as the writer stores it.
+  Loaded r("{\\rtf1{\\plain a\\par\n\r\\qc\\li720\\fi0\\ri0}\r\n}");
+  ASSERT_EQ(test::Paragraphs(r.doc), (std::vector<std::string>{"a", ""}));
+  EXPECT_EQ(r.Par(1)->alignment, alCenter);
+  EXPECT_EQ(r.Par(1)->leftIndent, 720);
+}
+
 TEST(ReaderTables, CellsGetFlagsAndShares) {
   Loaded r("{\\rtf1 \\trowd\\trgaph108\\cellx2000\\cellx6000\\intbl a\\cell b\\par c\\cell\\row\\pard after}");
   ASSERT_EQ(test::Paragraphs(r.doc), (std::vector<std::string>{"a", "b\nc", "after"}));
