@@ -1,5 +1,9 @@
 #include "app/diary_store.h"
 
+#ifdef QUILLBOOK_HAVE_STORAGE
+#include "app/storage_diary_store.h"
+#endif
+
 namespace quill {
 
 namespace {
@@ -18,6 +22,12 @@ public:
 
 }  // namespace
 
-std::unique_ptr<DiaryStore> MakeDiaryStore() { return std::make_unique<NoDiaryStore>(); }
+std::unique_ptr<DiaryStore> MakeDiaryStore() {
+#ifdef QUILLBOOK_HAVE_STORAGE
+    return MakeStorageDiaryStore();
+#else
+    return std::make_unique<NoDiaryStore>();
+#endif
+}
 
 }  // namespace quill

@@ -461,7 +461,12 @@ void TMainScreen::resizeEvent(QResizeEvent* event) {
 void TMainScreen::HideAllThings(bool locked) {
     locked_ = locked;
     PrivacyPanel->setVisible(locked);
-    if (locked) PrivacyPanel->raise();
+    if (locked) {
+        PrivacyPanel->raise();
+        // Takes effect when the window becomes active, with or without a
+        // window manager that activates it.
+        PrivacyPanel->Pass->setFocus();
+    }
     ActionPanel->setVisible(!locked);
     ToolbarPanel->setVisible(!locked);
     for (QMenu* m : {mnuFile, mnuEdit, mnuUtilities}) LockActions(m, locked);
