@@ -37,14 +37,15 @@ bool ApplyAndSync(int fd, const std::vector<TFileChange>& changes) {
     for (const auto& c : changes) {
         if (!WriteAt(fd, c.Offset, c.Bytes.data(), c.Bytes.size())) return false;
     }
-    return fsync(fd) == 0;
+    return fdatasync(fd) == 0;
 }
 
+// Removing needs no folder sync: should the removal be lost in a crash, the
+// next open replays a change the file already holds, which changes nothing;
+// and the next change's journal replaces it under the same name.
 bool RemoveJournal(const std::string& dictionaryPath) {
     std::string journal = JournalPathOf(dictionaryPath);
-    if (unlink(journal.c_str()) != 0 && errno != ENOENT) return false;
-    SyncFolderOf(dictionaryPath);
-    return true;
+    return unlink(journal.c_str()) == 0 || errno == ENOENT;
 }
 
 // Parses a journal image; false when it is incomplete or damaged.
@@ -93,7 +94,7 @@ bool ApplyChangesDurably(const std::string& dictionaryPath, int fd,
         std::string journal = JournalPathOf(dictionaryPath);
         int jfd = open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (jfd < 0) return false;
-        bool written = WriteAt(jfd, 0, image.data(), image.size()) && fsync(jfd) == 0;
+        bool written = WriteAt(jfd, 0, image.data(), image.size()) && fdatasync(jfd) == 0;
         close(jfd);
         if (!written || !SyncFolderOf(dictionaryPath)) {
             // Nothing was applied yet: dropping the journal keeps the file as it was.
