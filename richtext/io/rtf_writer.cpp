@@ -95,11 +95,32 @@ TRTFWriter::TRTFWriter(const TRTFText& document, TWriteStream& out, TWriteOption
 
 // ---- escaping -----------------------------------------------------------------
 
+namespace {
+// Bytes that go out as they are: 0 no, 1 yes, 2 only in raw RTF runs.
+struct PlainBytes {
+  uint8_t kind[256] = {};
+  constexpr PlainBytes() {
+    for (int c = 32; c <= 126; ++c) kind[c] = 1;
+    kind[int('\\')] = kind[int('{')] = kind[int('}')] = 2;
+  }
+};
+constexpr PlainBytes kPlainBytes{};
+}  // namespace
+
 void TRTFWriter::AppendEscaped(std::string& out, const uint8_t* text, int len, bool raw) {
-  for (int i = 0; i < len; ++i) {
-    const uint8_t c = text[i];
-    if (c >= 32 && c <= 126) {
-      if (!raw && (c == '\\' || c == '{' || c == '}')) out += '\\';
+  const uint8_t keep = raw ? 2 : 1;
+  int i = 0;
+  while (i < len) {
+    // The common case: a stretch of printable characters in one append.
+    int j = i;
+    while (j < len && kPlainBytes.kind[text[j]] != 0 && kPlainBytes.kind[text[j]] <= keep) ++j;
+    if (j > i) {
+      out.append(reinterpret_cast<const char*>(text + i), size_t(j - i));
+      if (j == len) break;
+    }
+    const uint8_t c = text[j];
+    if (kPlainBytes.kind[c] == 2) {
+      out += '\\';
       out += char(c);
     } else if (c == 9) {
       out += "\\tab ";
@@ -108,6 +129,7 @@ void TRTFWriter::AppendEscaped(std::string& out, const uint8_t* text, int len, b
     } else if (c > 3) {
       AppendHexByte(out, c);
     }
+    i = j + 1;
   }
 }
 
