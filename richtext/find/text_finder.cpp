@@ -350,6 +350,29 @@ bool TTextFinder::FindPrevious(std::string_view pattern) {
   return found_;
 }
 
+bool TTextFinder::FindText(std::string_view text, bool backward) {
+  wildcard = '*';
+  if (backward) {
+    RestartAtEnd();
+    return FindPrevious(text);
+  }
+  Restart();
+  return FindNext(text);
+}
+
+std::string TTextFinder::NextWord(bool fromCursor, int cursor) {
+  wildcard = '*';
+  wordDelimiter = ' ';
+  wordMode = true;
+  if (RanOff()) Restart();
+  if (fromCursor) SetPosition(cursor);
+  while (FindNext("*")) {
+    std::string word = FoundText();
+    if (!word.empty()) return word;
+  }
+  return std::string();
+}
+
 std::string TTextFinder::FoundText() const {
   std::string out;
   if (!found_ || foundLength_ <= 0 || !paragraph_) return out;

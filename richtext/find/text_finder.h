@@ -53,6 +53,15 @@ class TTextFinder {
   // its limit (the document is then unchanged).
   bool ReplaceFound(std::string_view text);
 
+  // The editor's text search: wildcard '*', the current case and whole-word
+  // options; forward from the document's start or backward from its end.
+  bool FindText(std::string_view text, bool backward);
+  // The spell check's word walk: the next word of the document, or "" at its
+  // end. With fromCursor the walk goes on from that position (the caret
+  // after the last selected word), so edits in between are taken into
+  // account; a walk that ran off the document starts again at its start.
+  std::string NextWord(bool fromCursor = false, int cursor = 0);
+
   // True when the search has run off the document.
   bool RanOff() const { return paragraph_ == nullptr; }
   int ParagraphStart() const { return paragraphStart_; }

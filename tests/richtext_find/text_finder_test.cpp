@@ -154,6 +154,36 @@ TEST(TextFinder, WordWalk) {
   EXPECT_EQ(Words(""), W{});
 }
 
+TEST(TextFinder, SpellCheckWalkGoesOnFromTheCaretAfterAnEdit) {
+  DocBuilder b;
+  Build(b, "Teh cat|sat dwon");
+  TTextFinder f(&b.doc);
+  EXPECT_EQ(f.NextWord(), "Teh");
+  ASSERT_TRUE(f.ReplaceFound("The"));
+  EXPECT_EQ(f.NextWord(true, 3), "cat");  // caret behind the replacement
+  EXPECT_EQ(f.NextWord(), "sat");
+  EXPECT_EQ(f.NextWord(), "dwon");
+  ASSERT_TRUE(f.ReplaceFound("down"));
+  EXPECT_EQ(f.NextWord(true, f.FoundStart() + f.FoundLength()), "");
+  EXPECT_TRUE(f.RanOff());
+  EXPECT_EQ(f.NextWord(), "The");  // starts again at the beginning
+  EXPECT_EQ(TextOf(b.doc), "The cat|sat down");
+}
+
+TEST(TextFinder, FindTextFromStartOrEnd) {
+  DocBuilder b;
+  Build(b, "one two|one");
+  TTextFinder f(&b.doc);
+  f.SetPosition(5);
+  ASSERT_TRUE(f.FindText("one", false));
+  EXPECT_EQ(f.FoundStart(), 0);
+  ASSERT_TRUE(f.FindText("one", true));
+  EXPECT_EQ(f.FoundStart(), 8);
+  ASSERT_TRUE(f.FindText("o*o", false));
+  EXPECT_EQ(f.FoundText(), "one two");
+  EXPECT_FALSE(f.FindText("three", false));
+}
+
 TEST(TextFinder, ReplaceFoundKeepsTheMatchAttribute) {
   DocBuilder b;
   TCharAttr bold = b.doc.defaultAttr;
