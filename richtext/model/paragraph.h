@@ -59,6 +59,9 @@ struct TLine {
   uint16_t layout[3] = {0, 0, 0};
   TLine* next = nullptr;
   TLine* prev = nullptr;
+  // Set when text lives in the same allocation as attribs (after the
+  // capacity records); then only attribs is freed.
+  bool packed = false;
 
   TLine() = default;
   TLine(const TLine&) = delete;

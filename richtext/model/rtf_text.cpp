@@ -8,9 +8,24 @@
 namespace quill {
 
 TLine::~TLine() {
-  std::free(text);
+  if (!packed) std::free(text);
   std::free(attribs);
 }
+
+namespace {
+
+// One block for the attribute records and the text behind them, so that a
+// rich line costs one allocation.
+bool AllocPacked(TLine* line, int capacity) {
+  void* block = std::malloc(size_t(capacity) * sizeof(TCharAttr) + size_t(capacity) + 1);
+  if (!block) return false;
+  line->attribs = static_cast<TCharAttr*>(block);
+  line->text = reinterpret_cast<uint8_t*>(line->attribs + capacity);
+  line->packed = true;
+  return true;
+}
+
+}  // namespace
 
 TRTFText::TRTFText() {
   header.rulerInch = true;
@@ -43,13 +58,14 @@ TLine* TRTFText::NewLine(TLine* after, int capacity) {
   if (capacity > kMaxLineCapacity) throw TRichTextError(kErrLineTooLong);
   capacity += capacity & 1;
   auto line = std::make_unique<TLine>();
-  line->text = static_cast<uint8_t*>(std::calloc(size_t(capacity) + 1, 1));
-  if (!line->text) throw std::bad_alloc();
-  if (!plainMode) {
-    line->attribs = static_cast<TCharAttr*>(std::calloc(size_t(capacity), sizeof(TCharAttr)));
-    if (!line->attribs) throw std::bad_alloc();
+  if (plainMode) {
+    line->text = static_cast<uint8_t*>(std::malloc(size_t(capacity) + 1));
+    if (!line->text) throw std::bad_alloc();
+  } else {
+    if (!AllocPacked(line.get(), capacity)) throw std::bad_alloc();
     line->attribs[0] = defaultAttr;
   }
+  line->text[0] = 0;
   line->capacity = uint16_t(capacity);
   line->height = uint16_t(defaultCharHeight);
   line->ascent = uint16_t(plainMode ? defaultAscent : (defaultAttr.ascent > 0 ? defaultAttr.ascent : defaultAscent));
@@ -109,6 +125,22 @@ void TRTFText::ResizeLine(TLine* line, int newCapacity) {
   if (newCapacity > kMaxLineCapacity) throw TRichTextError(kErrLineTooLong);
   newCapacity = std::max(newCapacity, 2);
   newCapacity += newCapacity & 1;
+  if (line->packed) {
+    TLine fresh;
+    if (!AllocPacked(&fresh, newCapacity)) throw std::bad_alloc();
+    const int keep = std::min<int>(line->length, newCapacity - 1);
+    std::memcpy(static_cast<void*>(fresh.attribs), line->attribs, size_t(keep) * sizeof(TCharAttr));
+    std::memcpy(fresh.text, line->text, size_t(keep));
+    std::free(line->attribs);
+    line->attribs = fresh.attribs;
+    line->text = fresh.text;
+    fresh.attribs = nullptr;
+    fresh.text = nullptr;
+    line->capacity = uint16_t(newCapacity);
+    line->length = uint16_t(keep);
+    line->text[keep] = 0;
+    return;
+  }
   auto* t = static_cast<uint8_t*>(std::realloc(line->text, size_t(newCapacity) + 1));
   if (!t) throw std::bad_alloc();
   line->text = t;
@@ -267,6 +299,19 @@ void TRTFText::SetMemoryFormat(TMemoryFormat format) {
     return;
   }
   if (busy) return;
+  // Lines whose text shares the attribute block get a text array of their
+  // own first; a failed allocation leaves every line valid and rich.
+  for (TParagraph* p = firstParagraph; p; p = p->next)
+    for (TLine* l = p->firstLine; l; l = l->next) {
+      if (!l->packed) continue;
+      auto* t = static_cast<uint8_t*>(std::malloc(size_t(l->capacity) + 1));
+      if (!t) throw std::bad_alloc();
+      std::memcpy(t, l->text, size_t(l->length) + 1);
+      std::free(l->attribs);
+      l->attribs = nullptr;
+      l->text = t;
+      l->packed = false;
+    }
   for (TParagraph* p = firstParagraph; p; p = p->next) {
     for (TLine* l = p->firstLine; l; l = l->next) {
       std::free(l->attribs);
