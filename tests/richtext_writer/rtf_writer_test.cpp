@@ -209,6 +209,25 @@ TEST(RtfWriter, BorderGroup) {
                              kRun + "boxed\\par\n\r}" + kRun + "after}");
 }
 
+TEST(RtfWriter, BorderGroupSpansParagraphsUntilTheBorderEndsOrChanges) {
+  DocBuilder b;
+  auto border = [&](uint8_t flags, uint8_t width) {
+    b.par->borderFlags = flags;
+    b.par->borderWidth = width;
+  };
+  border(bfOn | bfTop, 1);
+  b.Text("a").Par();
+  border(bfOn | bfTop | bfEnds, 1);  // same border, ends here
+  b.Text("b").Par();
+  border(bfOn | bfTop, 1);  // a new border block
+  b.Text("c").Par();
+  border(bfOn | bfTop, 3);  // another width: a group of its own
+  b.Text("d");
+  const std::string top1 = "{\\brdrt\\brdrs\\brdrw20";
+  EXPECT_EQ(Body(b.doc), "{" + top1 + kRun + "a\\par\n\r" + kRun + "b\\par\n\r}" + top1 + kRun +
+                             "c\\par\n\r}{\\brdrt\\brdrs\\brdrw60" + kRun + "d}}");
+}
+
 TEST(RtfWriter, TableRow) {
   DocBuilder b;
   b.Text("intro").Par();
