@@ -438,7 +438,10 @@ bool TMainScreen::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
         auto* key = static_cast<QKeyEvent*>(e);
-        if (FormKeyDown(key->key(), key->modifiers())) return true;
+        if (FormKeyDown(key->key(), key->modifiers())) {
+            key->accept();  // or the key would travel on to the parents
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, e);
 }

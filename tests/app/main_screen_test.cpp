@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -445,6 +446,51 @@ TEST_F(MainScreenTest, HideMinimisesTheWindow) {
     w.window->Hidebutton->click();
     EXPECT_TRUE(w.window->isMinimized());
 }
+
+}  // namespace
+}  // namespace quill
+
+namespace quill {
+namespace {
+
+TEST_F(MainScreenTest, CtrlPageDownAndUpGoThroughTheDayButtons) {
+    w.Make(folder);
+    TMainScreen& m = *w.window;
+    m.show();
+    int next = 0, prior = 0;
+    QObject::connect(m.Nextbutton, &QPushButton::clicked, [&] { ++next; });
+    QObject::connect(m.PriorButton, &QPushButton::clicked, [&] { ++prior; });
+    // While the buttons are disabled the keys do nothing.
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_PageDown, Qt::ControlModifier);
+    QApplication::sendEvent(m.RichText1, &down);
+    EXPECT_EQ(next, 0);
+    m.Nextbutton->setEnabled(true);
+    m.PriorButton->setEnabled(true);
+    QApplication::sendEvent(m.RichText1, &down);
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_PageUp, Qt::ControlModifier);
+    QApplication::sendEvent(m.RichText1, &up);
+    // Only Ctrl alone counts.
+    QKeyEvent shifted(QEvent::KeyPress, Qt::Key_PageDown, Qt::ControlModifier | Qt::ShiftModifier);
+    QApplication::sendEvent(m.RichText1, &shifted);
+    QKeyEvent plain(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+    QApplication::sendEvent(m.RichText1, &plain);
+    EXPECT_EQ(next, 1);
+    EXPECT_EQ(prior, 1);
+}
+
+#ifdef QUILLBOOK_HAVE_STORAGE
+TEST_F(MainScreenTest, AFreshStartCreatesTheDiaryTableAndItsIndex) {
+    MainScreenSetup setup;
+    setup.diaryFolder = folder;
+    TMainScreen m(setup, MakeDiaryStore());
+    EXPECT_TRUE(m.TableOpen());
+    EXPECT_FALSE(m.EntryExists);
+    EXPECT_FALSE(m.Locked());
+    EXPECT_TRUE(std::filesystem::exists(folder + "QUILLBK.DBF"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "QUILLBK.CDX"));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+#endif
 
 }  // namespace
 }  // namespace quill
