@@ -128,8 +128,13 @@ void DiaryStorage::AppendNewDay(Date currentDate, const std::string& storedText)
 }
 
 void DiaryStorage::RemoveCurrentEntry() {
+    // The key goes first, in a write of its own: if the program dies half
+    // way, what is left is a record no seek can find, never a day whose
+    // text was emptied but that still shows up.
     DiaryTable.Edit();
     DiaryTable.SetFieldText("DATE", "");
+    DiaryTable.Post();
+    DiaryTable.Edit();
     DiaryTable.SetFieldText("ENTRY", "");
     DiaryTable.Post();
     DiaryTable.Delete();

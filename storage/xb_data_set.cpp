@@ -78,12 +78,14 @@ void TXbDataSet::Open() {
         if (previous) xb::xb_Select(previous);
         throw;
     }
+    if (previous && previous != area_) xb::xb_Select(previous);
     for (TXbDataSource* s : std::vector<TXbDataSource*>(sources_)) s->NotifyActive();
 }
 
 void TXbDataSet::Close() {
     if (!Active()) return;
-    const int previous = xb::xb_Select(area_);
+    const int own = area_;
+    const int previous = xb::xb_Select(own);
     xb::xb_Close();
     area_ = 0;
     openedPath_.clear();
@@ -91,13 +93,21 @@ void TXbDataSet::Close() {
     hasRecord_ = false;
     eof_ = bof_ = true;
     pending_.clear();
-    if (previous && previous != area_) xb::xb_Select(previous);
+    if (previous && previous != own) xb::xb_Select(previous);
     for (TXbDataSource* s : std::vector<TXbDataSource*>(sources_)) s->NotifyActive();
 }
 
-void TXbDataSet::Select() const {
+TXbDataSet::AreaGuard::AreaGuard(int own) : own_(own), previous_(xb::xb_Selected()) {
+    if (previous_ != own_) xb::xb_Select(own_);
+}
+
+TXbDataSet::AreaGuard::~AreaGuard() {
+    if (previous_ != 0 && previous_ != own_ && xb::xb_Selected() != previous_) xb::xb_Select(previous_);
+}
+
+TXbDataSet::AreaGuard TXbDataSet::Select() const {
     if (!Active()) throw TXbError(xb::XB_ERR_NO_TABLE, false, "the diary table is not open");
-    if (xb::xb_Selected() != area_) xb::xb_Select(area_);
+    return AreaGuard(area_);
 }
 
 void TXbDataSet::CheckBrowse(const char* what) const {
@@ -122,7 +132,7 @@ void TXbDataSet::Reposition() const {
 
 void TXbDataSet::First() {
     CheckBrowse("First");
-    Select();
+    auto area = Select();
     xb::xb_GoTop();
     if (xb::xb_Error() != xb::XB_OK) RaiseEngineError();
     ReadCurrent();
@@ -132,7 +142,7 @@ void TXbDataSet::First() {
 
 void TXbDataSet::Last() {
     CheckBrowse("Last");
-    Select();
+    auto area = Select();
     xb::xb_GoBottom();
     if (xb::xb_Error() != xb::XB_OK) RaiseEngineError();
     ReadCurrent();
@@ -143,7 +153,7 @@ void TXbDataSet::Last() {
 void TXbDataSet::Next() {
     CheckBrowse("Next");
     if (eof_) return;
-    Select();
+    auto area = Select();
     Reposition();
     xb::xb_Skip(1);
     if (xb::xb_Error() != xb::XB_OK) RaiseEngineError();
@@ -158,7 +168,7 @@ void TXbDataSet::Next() {
 void TXbDataSet::Prior() {
     CheckBrowse("Prior");
     if (bof_) return;
-    Select();
+    auto area = Select();
     Reposition();
     xb::xb_Skip(-1);
     if (xb::xb_Error() != xb::XB_OK) RaiseEngineError();
@@ -175,7 +185,7 @@ void TXbDataSet::Prior() {
 
 void TXbDataSet::Resync() {
     CheckBrowse("Resync");
-    Select();
+    auto area = Select();
     ReadCurrent();
     eof_ = !hasRecord_;
     bof_ = false;
@@ -196,7 +206,7 @@ void TXbDataSet::MoveToEnd() {
 
 void TXbDataSet::Refresh() {
     CheckBrowse("Refresh");
-    Select();
+    auto area = Select();
     if (!hasRecord_) {
         First();
         return;
@@ -206,7 +216,7 @@ void TXbDataSet::Refresh() {
 }
 
 bool TXbDataSet::IsMemo(const std::string& field) const {
-    Select();
+    auto area = Select();
     const int i = xb::xb_FieldIndex(field);
     if (i == 0) throw TXbError(xb::XB_ERR_ARG, false, "the table has no field " + field);
     return xb::xb_FieldType(i) == 'M';
@@ -216,7 +226,7 @@ std::string TXbDataSet::FieldText(const std::string& field) const {
     const std::string name = Upper(field);
     if (auto it = pending_.find(name); it != pending_.end()) return it->second;
     if (!Active() || !hasRecord_) return {};
-    Select();
+    auto area = Select();
     const int i = xb::xb_FieldIndex(field);
     if (i == 0) throw TXbError(xb::XB_ERR_ARG, false, "the table has no field " + field);
     if (xb::xb_FieldType(i) == 'M') {
@@ -235,7 +245,7 @@ std::string TXbDataSet::FieldText(const std::string& field) const {
 void TXbDataSet::SetFieldText(const std::string& field, const std::string& value) {
     if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert)
         throw TXbError(xb::XB_ERR_POSITION, false, "field " + field + " written outside an edit");
-    Select();
+    auto area = Select();
     const int i = xb::xb_FieldIndex(field);
     if (i == 0) throw TXbError(xb::XB_ERR_ARG, false, "the table has no field " + field);
     if (xb::xb_FieldType(i) == 'M') {
@@ -249,7 +259,7 @@ void TXbDataSet::SetFieldText(const std::string& field, const std::string& value
 
 void TXbDataSet::Edit() {
     if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) return;
-    Select();
+    auto area = Select();
     if (!hasRecord_) throw TXbError(xb::XB_ERR_POSITION, false, "no current record to edit");
     if (ReadOnly) throw TXbError(xb::XB_ERR_READONLY, false, "the table is open read-only");
     pending_.clear();
@@ -258,7 +268,7 @@ void TXbDataSet::Edit() {
 
 void TXbDataSet::Append() {
     if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) Post();
-    Select();
+    auto area = Select();
     if (ReadOnly) throw TXbError(xb::XB_ERR_READONLY, false, "the table is open read-only");
     pending_.clear();
     state_ = TDataSetState::dsInsert;
@@ -271,7 +281,7 @@ void TXbDataSet::Cancel() {
 
 void TXbDataSet::Post() {
     if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) return;
-    Select();
+    auto area = Select();
     // Leave the edit state whatever happens: a failed write must not leave
     // the pending fields waiting for an unrelated later Post.
     const TDataSetState was = state_;
@@ -308,7 +318,7 @@ void TXbDataSet::Post() {
 
 void TXbDataSet::Delete() {
     CheckBrowse("Delete");
-    Select();
+    auto area = Select();
     if (!hasRecord_) throw TXbError(xb::XB_ERR_POSITION, false, "no current record to delete");
     if (ReadOnly) throw TXbError(xb::XB_ERR_READONLY, false, "the table is open read-only");
     Reposition();

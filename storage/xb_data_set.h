@@ -77,7 +77,20 @@ private:
     friend class TXbDataSource;
     friend class TXbDataLink;
 
-    void Select() const;  // makes the data set's area the engine's selected one
+    // Selects the data set's work area until the returned guard goes, then
+    // the area selected before comes back: the engine's selection is
+    // process-wide and other tables' code relies on it.
+    class AreaGuard {
+    public:
+        explicit AreaGuard(int own);
+        ~AreaGuard();
+        AreaGuard(const AreaGuard&) = delete;
+        AreaGuard& operator=(const AreaGuard&) = delete;
+
+    private:
+        int own_, previous_;
+    };
+    [[nodiscard]] AreaGuard Select() const;
     void ReadCurrent();   // loads the engine's current record into the cache
     void Reposition() const;  // puts the engine back on the cached record
     bool IsMemo(const std::string& field) const;

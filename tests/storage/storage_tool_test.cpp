@@ -1,0 +1,156 @@
+// quillbook-tool's diary commands, run as the built program on a temporary
+// diary folder.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "storage/diary_storage.h"
+#include "storage/entry_text.h"
+#include "tests/storage/test_diary.h"
+
+namespace quill {
+namespace {
+
+namespace fs = std::filesystem;
+using test::D;
+using test::RunCommand;
+
+class StorageTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The program creates the diary; the tool only works on one.
+        auto s = test::OpenDiary(dir_.path());
+    }
+    int Tool(const std::string& args, std::string* out = nullptr, bool withStderr = true) {
+        return RunCommand(std::string(QUILL_TOOL) + " --dir " + dir_.path() + " " + args +
+                              (withStderr ? " 2>&1" : " 2>/dev/null"),
+                          out);
+    }
+    std::string WriteFile(const std::string& name, const std::string& bytes) {
+        const std::string path = files_.path() + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    TempFolder dir_, files_;
+};
+
+TEST_F(StorageTool, PutListShowRoundTrip) {
+    // LF line breaks, 12 bytes once they are CR LF: stored with a blank added.
+    const std::string rtf = "{\\rtf1 \n}\n";
+    const std::string stored = StoredEntryText(rtf);
+    ASSERT_EQ(stored, "{\\rtf1 \r\n} \r\n");
+    std::string out;
+    ASSERT_EQ(Tool("put 20240105 " + WriteFile("a.rtf", rtf), &out), 0) << out;
+    EXPECT_NE(out.find("added 20240105"), std::string::npos) << out;
+    ASSERT_EQ(Tool("put 20231231 " + WriteFile("b.rtf", "{\\rtf1 older}"), &out), 0) << out;
+    ASSERT_EQ(Tool("put 20240229 " + WriteFile("c.rtf", "{\\rtf1 leap caf\xe9}"), &out), 0) << out;
+    ASSERT_EQ(Tool("list", &out, false), 0);
+    EXPECT_EQ(out, "20231231\t13\n20240105\t" + std::to_string(stored.size()) + "\n20240229\t17\n");
+    ASSERT_EQ(Tool("show 20240105", &out, false), 0);
+    EXPECT_EQ(out, stored);
+    ASSERT_EQ(Tool("show 20240229", &out, false), 0);
+    EXPECT_EQ(out, "{\\rtf1 leap caf\xe9}");
+    // The program sees what the tool stored.
+    auto s = test::OpenDiary(dir_.path());
+    ASSERT_TRUE(s->FindDateRecord(D(2024, 1, 5)));
+    EXPECT_EQ(s->CurrentEntryText(), stored);
+}
+
+TEST_F(StorageTool, PutUpdatesAndAnEmptyFileRemoves) {
+    std::string out;
+    ASSERT_EQ(Tool("put 20240105 " + WriteFile("a.rtf", "{\\rtf1 one}"), &out), 0) << out;
+    ASSERT_EQ(Tool("put 20240105 " + WriteFile("b.rtf", "{\\rtf1 two!}"), &out), 0) << out;
+    EXPECT_NE(out.find("updated 20240105"), std::string::npos) << out;
+    ASSERT_EQ(Tool("show 20240105", &out, false), 0);
+    EXPECT_EQ(out, "{\\rtf1 two!} ");  // 12 bytes: the length rule adds a blank
+    ASSERT_EQ(Tool("list", &out, false), 0);
+    EXPECT_EQ(out, "20240105\t13\n");
+    ASSERT_EQ(Tool("put 20240105 " + WriteFile("empty.rtf", ""), &out), 0) << out;
+    EXPECT_NE(out.find("removed"), std::string::npos) << out;
+    ASSERT_EQ(Tool("list", &out, false), 0);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(Tool("show 20240105", &out), 1);
+    EXPECT_NE(out.find("no entry for 20240105"), std::string::npos) << out;
+    ASSERT_EQ(Tool("check", &out), 0) << out;
+    EXPECT_NE(out.find("1 removed"), std::string::npos) << out;
+    // Removing a day that has no entry is not an error and writes nothing.
+    ASSERT_EQ(Tool("put 20240106 " + WriteFile("empty2.rtf", ""), &out), 0) << out;
+    EXPECT_NE(out.find("no entry to remove"), std::string::npos) << out;
+}
+
+TEST_F(StorageTool, BadArgumentsAreRefused) {
+    const std::string file = WriteFile("a.rtf", "{\\rtf1 x}");
+    const struct {
+        std::string args;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"show 2024-01-05", 2, "not a date key"},
+        {"show 20230229", 2, "not a date key"},
+        {"show 2024010", 2, "not a date key"},
+        {"put 20241301 " + file, 2, "not a date key"},
+        {"put 20240101", 2, "usage"},
+        {"show", 2, "usage"},
+        {"list extra", 2, "usage"},
+        {"put 20240101 " + files_.path() + "missing.rtf", 1, "cannot open file"},
+        {"put 20240101 " + WriteFile("nul.rtf", std::string("{\\rtf1\0}", 8)), 1, "NUL"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        EXPECT_EQ(Tool(c.args, &out), c.status) << c.args;
+        EXPECT_NE(out.find(c.says), std::string::npos) << c.args << ": " << out;
+    }
+    std::string out;
+    ASSERT_EQ(Tool("list", &out, false), 0);
+    EXPECT_EQ(out, "") << "a refused put wrote something";
+}
+
+TEST_F(StorageTool, MissingDiaryIsAnErrorAndNothingIsCreated) {
+    TempFolder empty;
+    for (const std::string args : {"list", "show 20240101", "check", "put 20240101 /etc/hostname"}) {
+        std::string out;
+        EXPECT_EQ(RunCommand(std::string(QUILL_TOOL) + " --dir " + empty.path() + " " + args + " 2>&1", &out), 1)
+            << args;
+        EXPECT_NE(out.find("no diary"), std::string::npos) << args << ": " << out;
+    }
+    EXPECT_TRUE(fs::is_empty(empty.path()));
+    std::string out;
+    EXPECT_EQ(RunCommand(std::string(QUILL_TOOL) + " --dir " + empty.path() + "nowhere list 2>&1", &out), 1);
+}
+
+TEST_F(StorageTool, DiaryLockedByARunningProgram) {
+    std::string out;
+    ASSERT_EQ(Tool("put 20240105 " + WriteFile("a.rtf", "{\\rtf1 one}"), &out), 0) << out;
+    auto running = test::OpenDiary(dir_.path());  // the program holds the table exclusively
+    for (const std::string& args : std::vector<std::string>{"list", "show 20240105", "put 20240105 " + WriteFile("b.rtf", "{\\rtf1 two}")}) {
+        EXPECT_EQ(Tool(args, &out), 1) << args;
+        EXPECT_NE(out.find("in use by a running program"), std::string::npos) << args << ": " << out;
+    }
+    running.reset();
+    ASSERT_EQ(Tool("show 20240105", &out, false), 0);
+    EXPECT_EQ(out, "{\\rtf1 one}");
+}
+
+TEST_F(StorageTool, CheckFindsDamage) {
+    std::string out;
+    for (int d = 1; d <= 9; ++d)
+        ASSERT_EQ(Tool("put 2024010" + std::to_string(d) + " " +
+                           WriteFile("e" + std::to_string(d) + ".rtf", "{\\rtf1 day " + std::to_string(d) + "}"),
+                       &out),
+                  0)
+            << out;
+    ASSERT_EQ(Tool("check", &out), 0) << out;
+    EXPECT_NE(out.find("ok: 9 entries"), std::string::npos) << out;
+    // Cut the memo file short: the last memos are gone.
+    const std::string fpt = dir_.path() + "QUILLBK.FPT";
+    ASSERT_TRUE(fs::exists(fpt));
+    fs::resize_file(fpt, fs::file_size(fpt) - 100);
+    EXPECT_EQ(Tool("check", &out), 1) << out;
+    EXPECT_NE(out.find("problem: "), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace quill

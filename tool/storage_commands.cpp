@@ -1,0 +1,234 @@
+// quillbook-tool commands over the diary table: list, show, put, check.
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dates/date_keys.h"
+#include "storage/diary_file_check.h"
+#include "storage/diary_storage.h"
+#include "storage/engine/xb_engine.h"
+#include "storage/entry_text.h"
+#include "storage/folder_files.h"
+#include "storage/xb_error.h"
+#include "tool/tool_registry.h"
+
+namespace quill::tool {
+namespace {
+
+struct Failure {
+    int status;
+    std::string message;
+};
+
+bool ParseKey(const std::string& text, Date& day) {
+    return text.size() == 8 && text.find_first_not_of("0123456789") == std::string::npos && KeyToDate(text, day);
+}
+
+std::string Describe(const TXbError& e, const std::string& folder) {
+    if (e.Code() == xb::XB_ERR_LOCKED)
+        return "the diary in " + folder + " is in use by a running program; close Quillbook and try again";
+    if (e.Code() == xb::XB_ERR_READONLY || e.Code() == xb::XB_ERR_IO)
+        return e.FullText() + " (is the diary folder read-only or the disk full?)";
+    return e.FullText();
+}
+
+void RequireTable(const std::string& folder) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) throw Failure{1, "no diary folder " + folder};
+    if (!FileExistsNoCase(folder, kDiaryTableName))
+        throw Failure{1, "no diary in " + folder + " (" + kDiaryTableName + " not found)"};
+}
+
+// Opens the diary without changing anything: read-only, date order when the
+// index is there.
+std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, bool& haveIndex) {
+    RequireTable(folder);
+    auto s = std::make_unique<DiaryStorage>(folder);
+    s->DiaryTable.TableName = kDiaryTableName;
+    s->DiaryTable.DatabaseName = folder;
+    s->DiaryTable.ReadOnly = true;
+    try {
+        s->DiaryTable.Open();
+        s->XbEnv1.SetDeleted(true);
+        haveIndex = s->DiaryEngine.TagArea("DATE") != 0;
+        s->DiaryEngine.SetOrder(haveIndex ? s->DiaryEngine.TagArea("DATE") : 0);
+    } catch (const TXbError& e) {
+        throw Failure{1, Describe(e, folder)};
+    }
+    return s;
+}
+
+struct Listed {
+    std::string key;
+    size_t size;
+};
+
+std::vector<Listed> ListEntries(DiaryStorage& s, bool sorted) {
+    std::vector<Listed> out;
+    for (s.DiaryTable.First(); !s.DiaryTable.Eof(); s.DiaryTable.Next()) {
+        const std::string key = s.DiaryTable.FieldText("DATE");
+        if (key.empty()) continue;
+        out.push_back({key, s.DiaryTable.FieldText("ENTRY").size()});
+    }
+    if (!sorted) std::stable_sort(out.begin(), out.end(), [](const Listed& a, const Listed& b) { return a.key < b.key; });
+    return out;
+}
+
+template <typename F>
+int Guarded(ToolContext& ctx, F&& body) {
+    try {
+        return body();
+    } catch (const Failure& f) {
+        *ctx.err << "quillbook-tool: " << f.message << "\n";
+        return f.status;
+    } catch (const TXbError& e) {
+        *ctx.err << "quillbook-tool: " << Describe(e, ctx.diaryFolder) << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        *ctx.err << "quillbook-tool: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+int RunList(ToolContext& ctx) {
+    return Guarded(ctx, [&] {
+        if (!ctx.args.empty()) throw Failure{2, "usage: list"};
+        bool haveIndex = false;
+        auto s = OpenForReading(ctx.diaryFolder, haveIndex);
+        for (const auto& e : ListEntries(*s, haveIndex)) *ctx.out << e.key << '\t' << e.size << '\n';
+        if (!haveIndex) *ctx.err << "quillbook-tool: note: " << kDiaryIndexName << " is missing; listed by scanning\n";
+        return 0;
+    });
+}
+
+int RunShow(ToolContext& ctx) {
+    return Guarded(ctx, [&] {
+        if (ctx.args.size() != 1) throw Failure{2, "usage: show DATE"};
+        Date day;
+        if (!ParseKey(ctx.args[0], day))
+            throw Failure{2, "'" + ctx.args[0] + "' is not a date key (yyyymmdd, e.g. 20240105)"};
+        bool haveIndex = false;
+        auto s = OpenForReading(ctx.diaryFolder, haveIndex);
+        bool found = false;
+        if (haveIndex) {
+            found = s->FindDateRecord(day);
+        } else {
+            s->DiaryTable.First();
+            while (!s->DiaryTable.Eof() && !(found = s->DiaryTable.FieldText("DATE") == ctx.args[0]))
+                s->DiaryTable.Next();
+            s->EntryExists = found;
+        }
+        if (!found) throw Failure{1, "no entry for " + ctx.args[0]};
+        const std::string text = s->DiaryTable.FieldText("ENTRY");
+        ctx.out->write(text.data(), std::streamsize(text.size()));
+        ctx.out->flush();
+        return ctx.out->good() ? 0 : 1;
+    });
+}
+
+int RunPut(ToolContext& ctx) {
+    return Guarded(ctx, [&] {
+        if (ctx.args.size() != 2) throw Failure{2, "usage: put DATE FILE (FILE '-' reads standard input)"};
+        Date day;
+        if (!ParseKey(ctx.args[0], day))
+            throw Failure{2, "'" + ctx.args[0] + "' is not a date key (yyyymmdd, e.g. 20240105)"};
+        std::string bytes;
+        if (ctx.args[1] == "-") {
+            bytes.assign(std::istreambuf_iterator<char>(*ctx.in), std::istreambuf_iterator<char>());
+        } else {
+            std::ifstream in(ctx.args[1], std::ios::binary);
+            if (!in) throw Failure{1, "cannot open file " + ctx.args[1]};
+            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            if (in.bad()) throw Failure{1, "cannot read file " + ctx.args[1]};
+        }
+        if (bytes.find('\0') != std::string::npos)
+            throw Failure{1, ctx.args[1] + " holds a NUL byte; an entry is RTF text and cannot hold one"};
+        RequireTable(ctx.diaryFolder);
+        DiaryStorage s(ctx.diaryFolder);
+        if (!s.OpenDiaryFile()) {
+            throw Failure{1, s.LastErrorCode() == xb::XB_ERR_LOCKED
+                                 ? "the diary in " + ctx.diaryFolder + " is in use by a running program; close Quillbook and try again"
+                                 : "cannot open the diary: " + s.LastError()};
+        }
+        const bool existed = s.FindDateRecord(day);
+        const std::string stored = bytes.empty() ? std::string() : StoredEntryText(bytes);
+        s.SaveEntry(day, stored);
+        if (stored.empty())
+            *ctx.out << (existed ? "removed the entry of " : "no entry to remove for ") << ctx.args[0] << '\n';
+        else
+            *ctx.out << (existed ? "updated " : "added ") << ctx.args[0] << " (" << stored.size() << " bytes)\n";
+        return 0;
+    });
+}
+
+int RunCheck(ToolContext& ctx) {
+    return Guarded(ctx, [&] {
+        if (!ctx.args.empty()) throw Failure{2, "usage: check"};
+        RequireTable(ctx.diaryFolder);
+        DiaryCheckReport r = CheckDiaryFiles(ctx.diaryFolder);
+        std::vector<std::string> problems = r.problems;
+        // The engine must agree with the files: every live entry found by
+        // its key, on its own record, with the same text.
+        size_t live = 0, removed = 0;
+        for (const auto& rec : r.records) (rec.deleted ? removed : live) += 1;
+        try {
+            bool haveIndex = false;
+            auto s = OpenForReading(ctx.diaryFolder, haveIndex);
+            if (haveIndex && !r.encrypted) {
+                for (const auto& rec : r.records) {
+                    if (rec.deleted || rec.key.empty()) continue;
+                    Date day;
+                    if (!KeyToDate(rec.key, day)) continue;
+                    if (!s->FindDateRecord(day)) {
+                        problems.push_back("engine: seek does not find " + rec.key);
+                    } else if (s->DiaryTable.RecNo() != long(rec.recNo)) {
+                        problems.push_back("engine: seek for " + rec.key + " lands on record " +
+                                           std::to_string(s->DiaryTable.RecNo()) + ", not " + std::to_string(rec.recNo));
+                    } else if (s->CurrentEntryText() != rec.memo) {
+                        problems.push_back("engine: the text of " + rec.key + " differs from the memo file");
+                    }
+                }
+                size_t walked = 0;
+                std::string prev;
+                for (s->DiaryTable.First(); !s->DiaryTable.Eof(); s->DiaryTable.Next()) {
+                    const std::string key = s->DiaryTable.FieldText("DATE");
+                    if (key < prev) problems.push_back("engine: walk in date order goes back from " + prev + " to " + key);
+                    prev = key;
+                    ++walked;
+                }
+                if (walked != live)
+                    problems.push_back("engine: date order shows " + std::to_string(walked) + " records, the table holds " +
+                                       std::to_string(live) + " live ones");
+            }
+        } catch (const Failure& f) {
+            problems.push_back("engine: " + f.message);
+        } catch (const TXbError& e) {
+            problems.push_back("engine: " + e.FullText());
+        }
+        for (const auto& w : r.warnings) *ctx.out << "warning: " << w << '\n';
+        for (const auto& p : problems) *ctx.out << "problem: " << p << '\n';
+        if (!problems.empty()) {
+            *ctx.out << problems.size() << " problem(s) found in " << ctx.diaryFolder << '\n';
+            return 1;
+        }
+        *ctx.out << "ok: " << live << " entries, " << removed << " removed record(s) awaiting a rebuild\n";
+        return 0;
+    });
+}
+
+static ToolCommandRegistrar listCommand({"list", "list", "date keys of all entries and their sizes, in date order", RunList});
+static ToolCommandRegistrar showCommand({"show", "show DATE", "writes the stored RTF of day DATE (yyyymmdd) to standard output", RunShow});
+static ToolCommandRegistrar putCommand({"put", "put DATE FILE",
+                                        "stores the RTF file as the entry of DATE; an empty file removes the entry", RunPut});
+static ToolCommandRegistrar checkCommand({"check", "check",
+                                          "checks table, memo file and index against each other; non-zero exit on any problem",
+                                          RunCheck});
+
+}  // namespace
+}  // namespace quill::tool
