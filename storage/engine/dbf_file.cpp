@@ -169,6 +169,15 @@ void DbfFile::Adopt(File file) {
     bad("record count " + std::to_string(count) + " is beyond the end of the file");
   recCount_ = static_cast<long>(count);
   stampWritten_ = false;
+  cache_.clear();
+  cached_ = false;
+  constexpr std::uint64_t kCacheLimit = 64ull << 20;
+  std::uint64_t area = std::uint64_t(count) * recordLen_;
+  if (area <= kCacheLimit) {
+    cache_.resize(static_cast<std::size_t>(area));
+    file_.ReadExact(headerLen_, cache_.data(), cache_.size(), "the records");
+    cached_ = true;
+  }
 }
 
 int DbfFile::FieldIndex(std::string_view name) const {
@@ -185,14 +194,19 @@ void DbfFile::ReadRecord(long recno, char* buf) const { ReadRecords(recno, 1, bu
 void DbfFile::ReadRecords(long first, long count, char* buf) const {
   if (first < 1 || count < 0 || first + count - 1 > recCount_)
     throw XbFailure(XB_ERR_POSITION, Name() + ": record " + std::to_string(first) + " does not exist");
-  std::uint64_t off = headerLen_ + std::uint64_t(first - 1) * recordLen_;
-  file_.ReadExact(off, buf, std::size_t(count) * recordLen_, "a record");
+  std::uint64_t off = std::uint64_t(first - 1) * recordLen_;
+  if (cached_) {
+    std::memcpy(buf, cache_.data() + off, std::size_t(count) * recordLen_);
+    return;
+  }
+  file_.ReadExact(headerLen_ + off, buf, std::size_t(count) * recordLen_, "a record");
 }
 
 void DbfFile::WriteRecord(long recno, const char* buf) {
   if (recno < 1 || recno > recCount_)
     throw XbFailure(XB_ERR_POSITION, Name() + ": record " + std::to_string(recno) + " does not exist");
   file_.WriteAt(headerLen_ + std::uint64_t(recno - 1) * recordLen_, buf, recordLen_);
+  if (cached_) std::memcpy(cache_.data() + std::size_t(recno - 1) * recordLen_, buf, recordLen_);
   if (!stampWritten_) WriteHeaderCount();
 }
 
@@ -207,6 +221,7 @@ long DbfFile::AppendRecord(const char* buf) {
     --recCount_;
     throw;
   }
+  if (cached_) cache_.append(buf, static_cast<std::size_t>(recordLen_));
   return recCount_;
 }
 

@@ -78,6 +78,10 @@ class DbfFile {
   int recordLen_ = 0;
   long recCount_ = 0;
   bool stampWritten_ = false;
+  // Every record in memory (written through on each change) while the
+  // table is small enough: navigation then needs no system call per record.
+  std::string cache_;
+  bool cached_ = false;
   std::string extraArea_;   // bytes between the 0x0D and the first record
   std::vector<DbfField> fields_;
 };

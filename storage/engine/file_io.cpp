@@ -92,7 +92,7 @@ void RemoveFile(const std::string& path) {
 File::~File() { Close(); }
 
 File::File(File&& other) noexcept
-    : fd_(other.fd_), writable_(other.writable_), path_(std::move(other.path_)) {
+    : fd_(other.fd_), writable_(other.writable_), dirty_(other.dirty_), path_(std::move(other.path_)) {
   other.fd_ = -1;
 }
 
@@ -101,6 +101,7 @@ File& File::operator=(File&& other) noexcept {
     Close();
     fd_ = other.fd_;
     writable_ = other.writable_;
+    dirty_ = other.dirty_;
     path_ = std::move(other.path_);
     other.fd_ = -1;
   }
@@ -127,6 +128,7 @@ void File::Open(const std::string& path, Mode mode) {
     throw XbFailure(XB_ERR_OPEN, BaseName(path) + ": cannot open: " + std::strerror(err));
   }
   writable_ = mode != Mode::Read;
+  dirty_ = false;
 }
 
 void File::Close() {
@@ -165,6 +167,7 @@ void File::WriteAt(std::uint64_t off, const void* buf, std::size_t n) {
   if (auto& hook = FaultHook()) {
     if (int err = hook(path_, n)) IoFail(path_, "writing", err);
   }
+  dirty_ = true;
   std::size_t done = 0;
   const auto* p = static_cast<const char*>(buf);
   while (done < n) {
@@ -178,14 +181,17 @@ void File::WriteAt(std::uint64_t off, const void* buf, std::size_t n) {
 }
 
 void File::Truncate(std::uint64_t size) {
+  dirty_ = true;
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) IoFail(path_, "truncating", errno);
 }
 
 void File::Sync() {
+  if (!dirty_) return;
   if (auto& hook = FaultHook()) {
     if (int err = hook(path_, 0)) IoFail(path_, "syncing", err);
   }
   if (::fdatasync(fd_) != 0) IoFail(path_, "syncing", errno);
+  dirty_ = false;
 }
 
 bool File::TryLock(bool exclusive) {

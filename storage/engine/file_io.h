@@ -47,13 +47,16 @@ class File {
   void ReadExact(std::uint64_t off, void* buf, std::size_t n, const char* what) const;
   void WriteAt(std::uint64_t off, const void* buf, std::size_t n);
   void Truncate(std::uint64_t size);
+  // fsync when anything was written since the last one.
   void Sync();
+  bool Dirty() const { return dirty_; }
   // Non-blocking whole-file lock (flock); false when somebody else holds it.
   bool TryLock(bool exclusive);
 
  private:
   int fd_ = -1;
   bool writable_ = false;
+  bool dirty_ = false;
   std::string path_;
 };
 

@@ -66,31 +66,77 @@ void FptMemo::Open(const std::string& path, bool writable) {
   std::uint64_t minimum = (kHeaderBytes + blockSize_ - 1) / blockSize_;
   std::uint64_t next = std::max<std::uint64_t>({nextFree_, used, minimum});
   if (next > 0xFFFFFFFFull) throw XbFailure(XB_ERR_CORRUPT, Name() + ": memo file is too large");
+  // A header left behind by an interrupted session is put right at the
+  // next commit.
+  bool stale = writable && next != nextFree_;
   nextFree_ = static_cast<std::uint32_t>(next);
   free_.clear();
   pending_.clear();
+  window_.clear();
+  headerDirty_ = stale;
+  lastMissEnd_ = 0;
 }
 
 std::string FptMemo::Read(std::uint32_t block) const {
+  std::string spill;
+  std::string_view v = View(block, spill);
+  return spill.empty() ? std::string(v) : spill;
+}
+
+std::string_view FptMemo::View(std::uint32_t block, std::string& spill) const {
+  spill.clear();
   if (block == 0) return {};
   std::uint64_t off = std::uint64_t(block) * blockSize_;
   if (off < kHeaderBytes || off + 8 > size_)
     throw XbFailure(XB_ERR_CORRUPT, Name() + ": memo pointer " + std::to_string(block) +
                                         " is past the end of the memo file");
-  // One read for the usual memo; a second one only for longer texts.
-  char first[8192];
-  std::size_t got = file_.ReadAt(off, first, std::min<std::uint64_t>(sizeof first, size_ - off));
-  if (got < 8) throw XbFailure(XB_ERR_CORRUPT, Name() + ": memo at block " + std::to_string(block) + " cannot be read");
-  std::uint32_t len = GetBE32(reinterpret_cast<const unsigned char*>(first) + 4);
+  auto inWindow = [&](std::uint64_t from, std::uint64_t n) {
+    return from >= windowOff_ && from + n <= windowOff_ + window_.size();
+  };
+  if (!inWindow(off, 8)) Fill(off, 8);
+  if (!inWindow(off, 8)) throw XbFailure(XB_ERR_CORRUPT, Name() + ": memo at block " + std::to_string(block) + " cannot be read");
+  std::uint32_t len = GetBE32(reinterpret_cast<const unsigned char*>(window_.data() + (off - windowOff_)) + 4);
   if (off + 8 + std::uint64_t(len) > size_)
     throw XbFailure(XB_ERR_CORRUPT, Name() + ": memo at block " + std::to_string(block) + " has length " +
                                         std::to_string(len) + ", beyond the end of the memo file");
-  std::string text;
-  text.resize(len);
-  std::size_t inFirst = std::min<std::size_t>(len, got - 8);
-  std::memcpy(text.data(), first + 8, inFirst);
-  if (inFirst < len) file_.ReadExact(off + 8 + inFirst, text.data() + inFirst, len - inFirst, "a memo");
-  return text;
+  if (!inWindow(off, 8 + std::uint64_t(len))) Fill(off, 8 + std::uint64_t(len));
+  if (inWindow(off, 8 + std::uint64_t(len)))
+    return std::string_view(window_.data() + (off - windowOff_) + 8, len);
+  spill.assign(len, '\0');
+  file_.ReadExact(off + 8, spill.data(), len, "a memo");
+  return spill;
+}
+
+void FptMemo::Fill(std::uint64_t off, std::uint64_t need) const {
+  // Reading on where the last read ended: take a large piece, as a walk over
+  // all entries does; otherwise just a little more than asked for.
+  bool sequential = lastMissEnd_ != 0 && off >= lastMissEnd_ && off - lastMissEnd_ < 65536;
+  std::uint64_t want = std::max<std::uint64_t>(need, sequential ? (1u << 20) : 8192);
+  if (need > (16u << 20)) {
+    window_.clear();
+    return;   // very long memo: read straight into its text
+  }
+  want = std::min<std::uint64_t>(want, size_ - off);
+  window_.resize(static_cast<std::size_t>(want));
+  std::size_t got = file_.ReadAt(off, window_.data(), window_.size());
+  window_.resize(got);
+  windowOff_ = off;
+  lastMissEnd_ = off + got;
+}
+
+void FptMemo::Close() {
+  window_.clear();
+  file_.Close();
+}
+
+void FptMemo::Sync() {
+  if (headerDirty_) {
+    char h[4];
+    PutBE32(h, nextFree_);
+    file_.WriteAt(0, h, 4);
+    headerDirty_ = false;
+  }
+  file_.Sync();
 }
 
 std::uint32_t FptMemo::BlocksOf(std::uint32_t block) const {
@@ -121,6 +167,7 @@ std::uint32_t FptMemo::Write(std::string_view data, std::uint32_t type) {
   }
   if (best != free_.end()) {
     std::uint32_t first = best->first;
+    window_.clear();
     file_.WriteAt(std::uint64_t(first) * blockSize_, bytes.data(), bytes.size());
     size_ = std::max<std::uint64_t>(size_, std::uint64_t(first) * blockSize_ + bytes.size());
     best->first += blocks;
@@ -131,6 +178,7 @@ std::uint32_t FptMemo::Write(std::string_view data, std::uint32_t type) {
   std::uint32_t first = nextFree_;
   if (std::uint64_t(first) + blocks > 0xFFFFFFFFull)
     throw XbFailure(XB_ERR_IO, Name() + ": memo file is full");
+  window_.clear();
   file_.WriteAt(std::uint64_t(first) * blockSize_, bytes.data(), bytes.size());
   size_ = std::max<std::uint64_t>(size_, std::uint64_t(first) * blockSize_ + bytes.size());
   WriteNextFree(first + blocks);
@@ -138,10 +186,8 @@ std::uint32_t FptMemo::Write(std::string_view data, std::uint32_t type) {
 }
 
 void FptMemo::WriteNextFree(std::uint32_t next) {
-  char h[4];
-  PutBE32(h, next);
-  file_.WriteAt(0, h, 4);
   nextFree_ = next;
+  headerDirty_ = true;
 }
 
 void FptMemo::Release(std::uint32_t block) {

@@ -21,7 +21,7 @@ class FptMemo {
   static void Create(const std::string& path, int blockSize);
 
   void Open(const std::string& path, bool writable);
-  void Close() { file_.Close(); }
+  void Close();
   bool IsOpen() const { return file_.IsOpen(); }
   File& Raw() { return file_; }
   std::string Name() const { return file_.Name(); }
@@ -29,6 +29,9 @@ class FptMemo {
 
   // Text of the memo starting at block (0 = empty). Throws on a damaged one.
   std::string Read(std::uint32_t block) const;
+  // The same without a copy: valid until the next read or write; long texts
+  // that bypass the read window land in spill.
+  std::string_view View(std::uint32_t block, std::string& spill) const;
   // Number of blocks the memo at block occupies; 0 if it cannot be read.
   std::uint32_t BlocksOf(std::uint32_t block) const;
   // Writes data as a text memo into fresh blocks; returns the first block
@@ -38,7 +41,9 @@ class FptMemo {
   // blocks become reusable after the next commit.
   void Release(std::uint32_t block);
   void CommitReleases();
-  void Sync() { file_.Sync(); }
+  // Writes the next-free header (kept in memory between commits: on open
+  // it is never taken lower than the file's end) and fsyncs.
+  void Sync();
 
  private:
   struct Extent {
@@ -46,11 +51,17 @@ class FptMemo {
     std::uint32_t count;
   };
   void WriteNextFree(std::uint32_t next);
+  void Fill(std::uint64_t off, std::uint64_t need) const;
 
   File file_;
   int blockSize_ = 64;
   std::uint32_t nextFree_ = 0;
   std::uint64_t size_ = 0;
+  bool headerDirty_ = false;
+  // Recently read part of the file: sequential memo reads come from here.
+  mutable std::string window_;
+  mutable std::uint64_t windowOff_ = 0;
+  mutable std::uint64_t lastMissEnd_ = 0;
   std::vector<Extent> free_;      // reusable now
   std::vector<Extent> pending_;   // reusable after the next commit
 };

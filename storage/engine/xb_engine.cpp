@@ -540,6 +540,18 @@ const DbfField& FieldOf(WorkArea& a, std::string_view name) {
   return a.dbf.Fields()[static_cast<std::size_t>(i)];
 }
 
+std::string_view ViewMemo(WorkArea& a, const DbfField& f, std::string& spill) {
+  spill.clear();
+  if (!f.IsMemo()) Fail(XB_ERR_ARG, TableName(a) + ": field " + f.name + " is not a memo field");
+  if (a.eof) return {};
+  std::uint32_t block = DbfFile::MemoBlock(f, a.rec.data());
+  if (block == 0xFFFFFFFFu)
+    Fail(XB_ERR_CORRUPT, TableName(a) + ": record " + std::to_string(a.recno) + " has a damaged memo pointer in " + f.name);
+  if (block == 0) return {};
+  if (!a.memo) Fail(XB_ERR_OPEN, TableName(a) + ": the memo file is not open");
+  return a.memo->View(block, spill);
+}
+
 std::string ReadMemo(WorkArea& a, const DbfField& f) {
   if (!f.IsMemo()) Fail(XB_ERR_ARG, TableName(a) + ": field " + f.name + " is not a memo field");
   if (a.eof) return {};
@@ -756,8 +768,8 @@ void CommitIn(WorkArea& a) {
   FlushIndexes(a);
   if (a.memo) a.memo->Sync();
   a.dbf.Sync();
-  for (auto& idx : a.indexes)
-    if (idx->Writable() && idx->IsOpen()) idx->Sync();
+  // The index is not synced: after a crash it is checked against the table
+  // on open and rebuilt when it lags behind, so its pages need no fsync.
   if (a.memo) a.memo->CommitReleases();
 }
 
@@ -1243,7 +1255,8 @@ int xb_FieldPut(std::string_view field, std::string_view value) {
 char* xb_GetMemo(std::string_view field, int /*flags*/) {
   return Run(static_cast<char*>(nullptr), [&] {
     WorkArea& a = Cur();
-    std::string text = ReadMemo(a, FieldOf(a, field));
+    std::string spill;
+    std::string_view text = ViewMemo(a, FieldOf(a, field), spill);
     char* p = static_cast<char*>(std::malloc(text.size() + 1));
     if (!p) throw std::bad_alloc();
     std::memcpy(p, text.data(), text.size());
