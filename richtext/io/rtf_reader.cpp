@@ -145,6 +145,8 @@ const E kWords[] = {
     {"nosupersub", 0, true, kProp, aNoSuperSub},
     {"operator", 0, true, kDest, aSkipDest},
     {"page", 0, true, kProp, aPage},
+    // Page break before the paragraph, as LibreOffice and Word styles write it.
+    {"pagebb", 0, true, kProp, aPage},
     {"paperh", 15840, false, kProp, aPaperh},
     {"paperw", 12240, false, kProp, aPaperw},
     {"par", 0, true, kProp, aPar},
@@ -395,7 +397,7 @@ void TRTFReader::ReadBody() {
         break;
       }
       default:
-        if (st_.dest == dText && !objPending_) {
+        if (c >= 32 && st_.dest == dText && !objPending_) {
           AppendToLine(uint8_t(c));
           // Plain characters in a row go straight into the line.
           while (cur_ < end_) {
@@ -504,7 +506,10 @@ void TRTFReader::Deliver(int ch) {
     case dFontTable:
       if (ch == ';') {
         if (fontNumber_ >= 0 && fontNumber_ < kFontCount) {
-          const int idx = header_->InternFont(Trim(fontName_));
+          // A font without a name falls back to the default font; an empty
+          // name would claim a free entry that the next font takes over.
+          const std::string_view name = Trim(fontName_);
+          const int idx = name.empty() ? 0 : header_->InternFont(name);
           fontMap_[size_t(fontNumber_)] = uint8_t(idx);
           if (fontNumber_ == 0) {
             // Text without a font word uses font 0, in every enclosing group.
@@ -772,7 +777,9 @@ void TRTFReader::RowEnd() {
 void TRTFReader::StartFootnote() {
   st_.dest = dFootnote;
   footnote_ = doc_->AddFootnote('#', 1, std::string());
-  if (lastLine_ && lastIndex_ >= 0 && lastIndex_ < lastLine_->length) {
+  // An object character stays an object: its extra names the object.
+  if (lastLine_ && lastIndex_ >= 0 && lastIndex_ < lastLine_->length &&
+      !(lastLine_->attribs && (lastLine_->attribs[lastIndex_].marks & cmObject))) {
     footnote_->mark = lastLine_->text[lastIndex_];
     if (lastLine_->attribs) {
       TCharAttr& a = lastLine_->attribs[lastIndex_];

@@ -35,6 +35,9 @@ static bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
 
 int TTextHeader::InternFont(std::string_view name) {
   if (name.size() > size_t(kFontNameMax)) name = name.substr(0, kFontNameMax);
+  // An empty name marks a free entry: it cannot be stored, so it means the
+  // default font.
+  if (name.empty()) return 0;
   int i = 0;
   while (i < kFontCount && !fontTable[size_t(i)].Empty()) {
     if (SameNameIgnoringCase(fontTable[size_t(i)].View(), name)) return i;

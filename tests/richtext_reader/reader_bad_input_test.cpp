@@ -152,3 +152,42 @@ TEST(ReaderBadInput, RandomBytesNeverCrash) {
 
 }  // namespace
 }  // namespace quill
+
+namespace quill {
+namespace {
+
+TEST(ReaderBadInput, FootnoteAfterAnObjectKeepsTheObject) {
+  test::Loaded r("{\\rtf1 see{\\pict\\wmetafile8 0102}{\\footnote note}}");
+  const TParagraph* p = r.Par(0);
+  ASSERT_EQ(test::TextOf(p), std::string("see\x01"));
+  const TCharAttr& o = test::AttrAt(p, 3);
+  EXPECT_EQ(o.marks, cmObject);
+  ASSERT_NE(r.doc.FindObject(uint16_t(o.extra), 0), nullptr);
+  EXPECT_EQ(r.doc.firstFootnote->mark, '?');
+}
+
+TEST(ReaderBadInput, EmptyFontNameMeansTheDefaultFont) {
+  test::Loaded r("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 ;}{\\f2 Courier New;}}\\f1 a\\f2 b}");
+  EXPECT_EQ(test::AttrAt(r.Par(0), 0).font, 0);
+  EXPECT_EQ(test::AttrAt(r.Par(0), 1).font, 1);
+  EXPECT_EQ(r.doc.header.FontName(1), "Courier New");
+  TTextHeader h;
+  EXPECT_EQ(h.InternFont(""), 0);
+  EXPECT_EQ(h.FontCount(), 0);
+}
+
+TEST(ReaderBadInput, ControlBytesNeverReachTheText) {
+  const char raw[] = "{\\rtf1 a\x01\x02\x03" "b\\'00\\'03\\'02c}";
+  const std::string rtf(raw, sizeof raw - 1);
+  test::Loaded r(rtf);
+  EXPECT_EQ(r.Text(), "abc");
+}
+
+TEST(ReaderParagraphExtra, PageBreakBeforeWord) {
+  test::Loaded r("{\\rtf1 a\\par\\pard\\pagebb b}");
+  EXPECT_EQ(r.Par(1)->flags & pfPageBreak, pfPageBreak);
+  EXPECT_EQ(r.Par(0)->flags & pfPageBreak, 0);
+}
+
+}  // namespace
+}  // namespace quill
