@@ -19,7 +19,7 @@ constexpr char kMainBanner[] =
     "\x1A";
 
 // One section's trie while it is being built: nodes in insertion order, each
-// with its children's indexes in letter order (words arrive sorted, so a new
+// with its children's indexes (words arrive sorted, so while building a new
 // child is always the last of its group).
 struct TBuildTrie {
     struct Node {
@@ -58,7 +58,18 @@ struct TBuildTrie {
 
     // File layout: each sibling group is a run of consecutive nodes, placed
     // depth first so that a subtree's groups lie close together.
-    std::vector<uint8_t> Serialize() const {
+    // Lookup scans a group linearly, so each group lists the letters that
+    // lead to the most words first.
+    std::vector<uint8_t> Serialize() {
+        std::vector<uint32_t> words(Nodes.size(), 0);
+        for (size_t i = Nodes.size(); i-- > 0;) {  // children always follow their parent
+            words[i] += Nodes[i].WordEnd ? 1 : 0;
+            for (uint32_t c : Nodes[i].Children) words[i] += words[c];
+        }
+        for (auto& n : Nodes) {
+            std::stable_sort(n.Children.begin(), n.Children.end(),
+                             [&](uint32_t a, uint32_t b) { return words[a] > words[b]; });
+        }
         std::vector<uint8_t> out(StoredNodes() * kNodeSize);
         uint32_t next = 1;
         PlaceGroup(0, next, out);
@@ -142,7 +153,7 @@ bool BuildMainDictionary(const std::vector<std::string>& words, const std::strin
         }
 
         std::vector<uint8_t> file(kMainBanner, kMainBanner + sizeof kMainBanner - 1);
-        for (const auto& sec : sections) {
+        for (auto& sec : sections) {
             TSectionHeader h;
             h.NodeCount = static_cast<int32_t>(sec.StoredNodes());
             // A further section is only read when the file goes on for more

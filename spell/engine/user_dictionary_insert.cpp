@@ -281,10 +281,11 @@ int16_t TZelvoSpell::CreateUserDictionary(const std::string& fileName,
         sec->Nodes.assign(image.begin() + header.HeaderPos + spell::kSectionHeaderSize, image.end());
         sec->MirrorHeader = header;
         sec->NodesValid = true;
+        sec->HeaderMap = MapUserHeaderPage(fd, header.HeaderPos, sec->HeaderMapSize);
         try {
             Sections_.reserve(Sections_.size() + 1);
         } catch (...) {
-            close(fd);
+            ReleaseSection(*sec);
             return -1;
         }
         sec->Id = TakeUserId();

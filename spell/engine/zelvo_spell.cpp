@@ -45,6 +45,10 @@ bool HeaderIsSane(const TSectionHeader& h) {
            h.NodeCapacity <= 65535;
 }
 
+void UnmapSection(const uint8_t* map, size_t size) {
+    if (map) munmap(const_cast<uint8_t*>(map), size);
+}
+
 bool ReadHeaderAt(int fd, int64_t offset, TSectionHeader& out) {
     uint8_t raw[spell::kSectionHeaderSize];
     if (spell::ReadAt(fd, offset, raw, sizeof raw) != sizeof raw) return false;
@@ -72,6 +76,18 @@ spell::TSectionHeader spell::TSectionHeader::Decode(const uint8_t in[kSectionHea
     return h;
 }
 
+// The page of a user dictionary that holds its header; null when the header
+// does not lie within the first page or mapping is not possible (the header
+// is then read from the file).
+const uint8_t* TZelvoSpell::MapUserHeaderPage(int fd, int64_t headerPos, size_t& size) noexcept {
+    const long page = sysconf(_SC_PAGESIZE);
+    if (page <= 0 || headerPos + spell::kSectionHeaderSize > page) return nullptr;
+    void* map = mmap(nullptr, static_cast<size_t>(page), PROT_READ, MAP_SHARED, fd, 0);
+    if (map == MAP_FAILED) return nullptr;
+    size = static_cast<size_t>(page);
+    return static_cast<const uint8_t*>(map);
+}
+
 TZelvoSpell::TZelvoSpell() noexcept {
     try {
         WordBuffer_.reserve(64);
@@ -82,12 +98,15 @@ TZelvoSpell::TZelvoSpell() noexcept {
 TZelvoSpell::~TZelvoSpell() {
     // Unlike CloseDictionaries, the engine going away releases every file,
     // user dictionaries opened without a main dictionary included.
-    for (auto& sec : Sections_) {
-        if (sec->Kind == TSectionKind::MainFirst) {
-            if (sec->Map) munmap(const_cast<uint8_t*>(sec->Map), sec->MapSize);
-        }
-        if (sec->Kind != TSectionKind::MainFurther && sec->Fd >= 0) close(sec->Fd);
-    }
+    for (auto& sec : Sections_) ReleaseSection(*sec);
+}
+
+void TZelvoSpell::ReleaseSection(TOpenSection& sec) noexcept {
+    if (sec.Kind == TSectionKind::MainFirst) UnmapSection(sec.Map, sec.MapSize);
+    UnmapSection(sec.HeaderMap, sec.HeaderMapSize);
+    if (sec.Kind != TSectionKind::MainFurther && sec.Fd >= 0) close(sec.Fd);
+    sec.Map = sec.HeaderMap = nullptr;
+    sec.Fd = -1;
 }
 
 bool TZelvoSpell::OpenDictionary(const std::string& fileName) noexcept {
@@ -193,7 +212,13 @@ int16_t TZelvoSpell::OpenUserDictionary(const std::string& fileName) noexcept {
         sec->Kind = TSectionKind::User;
         sec->Fd = fd;
         sec->FileName = fileName;
-        Sections_.reserve(Sections_.size() + 1);
+        sec->HeaderMap = MapUserHeaderPage(fd, headerPos, sec->HeaderMapSize);
+        try {
+            Sections_.reserve(Sections_.size() + 1);
+        } catch (...) {
+            ReleaseSection(*sec);
+            return -1;
+        }
         sec->Id = TakeUserId();
         sec->Open = true;
         int16_t id = sec->Id;
@@ -207,12 +232,7 @@ int16_t TZelvoSpell::OpenUserDictionary(const std::string& fileName) noexcept {
 
 void TZelvoSpell::CloseDictionaries() noexcept {
     if (!MainOpen_) return;
-    for (auto& sec : Sections_) {
-        if (sec->Kind == TSectionKind::MainFirst && sec->Map) {
-            munmap(const_cast<uint8_t*>(sec->Map), sec->MapSize);
-        }
-        if (sec->Kind != TSectionKind::MainFurther && sec->Fd >= 0) close(sec->Fd);
-    }
+    for (auto& sec : Sections_) ReleaseSection(*sec);
     Sections_.clear();
     MainOpen_ = false;
 }
@@ -225,7 +245,13 @@ void TZelvoSpell::RefreshUserHeaders() noexcept {
     for (auto& sec : Sections_) {
         if (sec->Header.IsMain != 0) continue;
         TSectionHeader fresh;
-        if (!ReadHeaderAt(sec->Fd, sec->Header.HeaderPos, fresh)) continue;
+        if (sec->HeaderMap) {
+            uint8_t raw[spell::kSectionHeaderSize];
+            std::memcpy(raw, sec->HeaderMap + sec->Header.HeaderPos, sizeof raw);
+            fresh = TSectionHeader::Decode(raw);
+        } else if (!ReadHeaderAt(sec->Fd, sec->Header.HeaderPos, fresh)) {
+            continue;
+        }
         fresh.HeaderPos = sec->Header.HeaderPos;
         // A header damaged on disk is not taken over; the copy we have stays.
         if (!HeaderIsSane(fresh)) continue;

@@ -142,11 +142,18 @@ private:
         std::vector<uint8_t> Nodes;
         spell::TSectionHeader MirrorHeader;
         bool NodesValid = false;
+        // User dictionaries: the file's first page mapped shared, so that the
+        // header is re-read before every operation without a system call
+        // (writes of other processes show through the mapping).
+        const uint8_t* HeaderMap = nullptr;
+        size_t HeaderMapSize = 0;
     };
 
     void FillCacheBlock(TOpenSection& sec, TCacheSlot& slot, int64_t blockOffset) noexcept;
     spell::TSpellNode ReadUserNode(TOpenSection& sec, uint32_t index) noexcept;
     bool LoadUserNodes(TOpenSection& sec) noexcept;
+    static const uint8_t* MapUserHeaderPage(int fd, int64_t headerPos, size_t& size) noexcept;
+    static void ReleaseSection(TOpenSection& sec) noexcept;
     bool FindInSection(int section, const uint8_t* word, size_t length) noexcept;
     bool InsertUserWord(TOpenSection& sec, std::string_view word) noexcept;
     bool InsertUserWords(TOpenSection& sec, const std::vector<std::string_view>& words) noexcept;
