@@ -306,8 +306,11 @@ void TXbDataSet::Post() {
             const int offset = xb::xb_FieldOffset(i), width = xb::xb_FieldWidth(i);
             std::string padded = value;
             padded.resize(size_t(width), ' ');
-            std::memcpy(record_.data() + offset, padded.data(), size_t(width));
-            recordChanged = true;
+            // An unchanged field costs no write (an update keeps its key).
+            if (std::memcmp(record_.data() + offset, padded.data(), size_t(width)) != 0) {
+                std::memcpy(record_.data() + offset, padded.data(), size_t(width));
+                recordChanged = true;
+            }
         }
     }
     if (recordChanged && !xb::xb_PutRecord(record_.data())) RaiseEngineError();

@@ -1,0 +1,95 @@
+// Diary storage benchmark: builds a diary of 20,000 days of about 3 KB of
+// RTF each, runs the operations the program uses on our xBase table and on
+// SQLite, and prints both with their ratio.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "bench/storage/bench_common.h"
+#include "bench/storage/stores.h"
+
+namespace {
+
+std::string MakeTempFolder(const char* tag) {
+    std::string tmpl = (std::filesystem::temp_directory_path() / (std::string("quill-bench-") + tag + "-XXXXXX")).string();
+    if (!mkdtemp(tmpl.data())) {
+        perror("mkdtemp");
+        std::exit(1);
+    }
+    return tmpl + "/";
+}
+
+struct Row {
+    const char* name;
+    double ours, theirs;
+    const char* unit;  // "us" or "ms"
+    double goal;       // in the same unit, 0 for none
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace quill::bench;
+    int entries = 20000;
+    if (argc > 1) entries = std::max(100, std::atoi(argv[1]));
+
+    BenchSetup setup;
+    std::mt19937 rng(20240101);
+    setup.keys = ConsecutiveKeys(quill::Date{1970, 1, 1}, entries);
+    setup.texts.reserve(setup.keys.size());
+    for (size_t i = 0; i < setup.keys.size(); ++i) setup.texts.push_back(SampleEntry(rng, 2800 + rng() % 512));
+    std::uniform_int_distribution<size_t> pick(0, setup.keys.size() - 1);
+    for (int i = 0; i < 2000; ++i) setup.probeKeys.push_back(setup.keys[pick(rng)]);
+    setup.newDayKey = quill::DateToKey(quill::AddDays(quill::Date{1970, 1, 1}, entries + 1));
+
+    StoreFigures ours, theirs;
+    const std::string oursDir = MakeTempFolder("xb"), theirsDir = MakeTempFolder("sqlite");
+    try {
+        setup.folder = oursDir;
+        ours = RunQuillbook(setup);
+        setup.folder = theirsDir;
+        theirs = RunSqlite(setup);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_storage: %s\n", e.what());
+        std::filesystem::remove_all(oursDir);
+        std::filesystem::remove_all(theirsDir);
+        return 1;
+    }
+    std::filesystem::remove_all(oursDir);
+    std::filesystem::remove_all(theirsDir);
+
+    const Row rows[] = {
+        {"open table with index", ours.open / 1000, theirs.open / 1000, "ms", 0},
+        {"FindDateRecord (median)", ours.seekMedian, theirs.seekMedian, "us", 20},
+        {"update one entry, fsync", ours.updateSync / 1000, theirs.updateSync / 1000, "ms", 0},
+        {"update one entry, no fsync", ours.updateNoSync / 1000, theirs.updateNoSync / 1000, "ms", 0},
+        {"append a new day", ours.append / 1000, theirs.append / 1000, "ms", 0},
+        {"walk every memo", ours.walkMemos / 1000, theirs.walkMemos / 1000, "ms", 150},
+        {"index rebuild", ours.rebuild / 1000, theirs.rebuild / 1000, "ms", 100},
+        {"pack", ours.pack / 1000, theirs.pack / 1000, "ms", 0},
+    };
+    std::printf("diary of %d entries, about 3 KB RTF each\n\n", entries);
+    std::printf("%-28s %12s %12s %8s  %s\n", "operation", "ours", "SQLite", "ratio", "goal");
+    bool missed = false;
+    for (const Row& r : rows) {
+        const double ratio = r.theirs > 0 ? r.ours / r.theirs : 0;
+        std::string goal;
+        if (r.goal > 0) {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "<= %g %s%s", r.goal, r.unit, r.ours <= r.goal ? "" : "  MISSED");
+            goal = buf;
+            missed |= r.ours > r.goal;
+        }
+        if (ratio > 1.5) goal += goal.empty() ? "> 1.5x SQLite" : ", > 1.5x SQLite";
+        std::printf("%-28s %9.3f %-2s %9.3f %-2s %7.2fx  %s\n", r.name, r.ours, r.unit, r.theirs, r.unit, ratio,
+                    goal.c_str());
+    }
+    std::printf("\n%s\n", missed ? "some goals were missed (marked above)" : "all time goals met");
+    return 0;
+}
