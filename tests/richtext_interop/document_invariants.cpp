@@ -17,7 +17,7 @@ std::string Where(int par, int line) {
 
 }  // namespace
 
-std::string CheckDocumentInvariants(const TRTFText& doc) {
+std::string CheckDocumentInvariants(const TRTFText& doc, const InvariantChecks& checks) {
   const TTextHeader& h = doc.header;
   // Free font entries only at the end of the table.
   bool sawFree = false;
@@ -27,7 +27,6 @@ std::string CheckDocumentInvariants(const TRTFText& doc) {
     if (f.Empty()) sawFree = true;
     else if (sawFree) return "font entry " + std::to_string(i) + " follows a free entry";
   }
-  if (h.fontTable[0].Empty()) return "font entry 0 is empty";
 
   std::set<uint16_t> footnoteIds;
   long nodes = 0;
@@ -78,17 +77,19 @@ std::string CheckDocumentInvariants(const TRTFText& doc) {
       if (!rich && l->attribs) return Where(pi, li) + "plain document line with attributes";
       for (int i = 0; i < l->length; ++i) {
         const uint8_t c = l->text[i];
-        if (c == 0 || c == 3) return Where(pi, li) + "character code " + std::to_string(c) + " in text";
+        if (checks.controlCodes && (c == 0 || c == 3)) return Where(pi, li) + "character code " + std::to_string(c) + " in text";
         if (!l->attribs) continue;
         const TCharAttr& a = l->attribs[i];
-        if (a.font < kFontCount && h.fontTable[a.font].Empty())
+        // Entry 0 may be empty in a document that never had a font table:
+        // it then stands for the display's default font.
+        if (checks.fontEntries && a.font > 0 && a.font < kFontCount && h.fontTable[a.font].Empty())
           return Where(pi, li) + "character names free font entry " + std::to_string(a.font);
         if (a.font > kFontCount) return Where(pi, li) + "font index " + std::to_string(a.font);
         if ((a.marks & cmFootnote) && !footnoteIds.count(uint16_t(a.extra)))
           return Where(pi, li) + "footnote anchor without footnote " + std::to_string(a.extra);
-        if ((a.marks & cmObject) && c == kObjectKeyChar && !objectKeys.count(uint16_t(a.extra)))
+        if (checks.objectCharacters && (a.marks & cmObject) && c == kObjectKeyChar && !objectKeys.count(uint16_t(a.extra)))
           return Where(pi, li) + "object character without object " + std::to_string(a.extra);
-        if ((a.marks & cmObject) && c == kObjectIdChar && !objectIds.count(uint16_t(a.extra)))
+        if (checks.objectCharacters && (a.marks & cmObject) && c == kObjectIdChar && !objectIds.count(uint16_t(a.extra)))
           return Where(pi, li) + "object character without object id " + std::to_string(a.extra);
       }
     }

@@ -9,7 +9,17 @@
 
 namespace quill::testing {
 
+struct InvariantChecks {
+  // Codes 0 and 3, which the model never holds as text, are absent.
+  bool controlCodes = true;
+  // Every character's font index names a used font entry (or 99, the index
+  // a full font table gives).
+  bool fontEntries = true;
+  // Every object character names an existing object.
+  bool objectCharacters = true;
+};
+
 // Empty when the document is sound, else a description of the first fault.
-std::string CheckDocumentInvariants(const TRTFText& doc);
+std::string CheckDocumentInvariants(const TRTFText& doc, const InvariantChecks& checks = {});
 
 }  // namespace quill::testing

@@ -55,7 +55,7 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
-std::string LibreOfficeStyleText(const TRTFText& doc) {
+std::string LibreOfficeStyleText(const TRTFText& doc, Citation citation) {
   std::string cp;
   for (const TParagraph* p = doc.firstParagraph; p; p = p->next) {
     for (const TLine* l = p->firstLine; l; l = l->next) {
@@ -66,8 +66,10 @@ std::string LibreOfficeStyleText(const TRTFText& doc) {
         cp += char(c);
         if (a && (a->marks & cmFootnote)) {
           int n = 1;
-          for (const TFootnote* f = doc.firstFootnote; f && f->id != uint16_t(a->extra); f = f->next) ++n;
-          cp += std::to_string(n);
+          const TFootnote* f = doc.firstFootnote;
+          for (; f && f->id != uint16_t(a->extra); f = f->next) ++n;
+          if (citation == Citation::Number) cp += std::to_string(n);
+          else if (f) cp += char(f->mark);
         }
       }
     }

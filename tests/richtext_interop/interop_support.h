@@ -20,12 +20,17 @@ std::vector<std::string> FilesIn(const std::string& folder);
 
 std::string Cp1252ToUtf8(std::string_view bytes);
 
+// How LibreOffice shows a footnote's citation after the anchor character:
+// its automatic number (footnotes it wrote itself, with \chftn) or the
+// footnote's mark character (footnotes we write, which carry no \chftn).
+enum class Citation { Number, Mark };
+
 // The document's text in UTF-8, one line feed after each paragraph, forced
 // line breaks as line feeds. Object characters are left out (LibreOffice's
 // text export drops pictures) and each footnote anchor is followed by the
-// footnote's number in document order (LibreOffice prints its automatic
-// citation there and leaves the footnote body out).
-std::string LibreOfficeStyleText(const TRTFText& doc);
+// footnote's citation (LibreOffice prints it there and leaves the footnote
+// body out).
+std::string LibreOfficeStyleText(const TRTFText& doc, Citation citation = Citation::Number);
 
 // Trailing blanks of every line and trailing empty lines removed, a leading
 // byte-order mark dropped, carriage returns dropped.

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -74,29 +75,36 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, LibreOfficeText, ::testing::ValuesIn(Fixtures
 
 TEST_F(LibreOfficeRtf, CharacterFormatting) {
   Load("formatting");
+  // text is found in context (the first occurrence of context), so that
+  // "red" is not taken from "Centred".
   struct Case {
+    const char* context;
     const char* text;
     const char* font;
     int size;
     uint8_t style;
     uint32_t color;
   } cases[] = {
-      {"Plain serif", "Liberation Serif", 12, 0, MakeRGB(0, 0, 0)},
-      {"bold", "Liberation Serif", 12, csBold, MakeRGB(0, 0, 0)},
-      {"italic", "Liberation Serif", 12, csItalic, MakeRGB(0, 0, 0)},
-      {"underlined", "Liberation Serif", 12, csUnderline, MakeRGB(0, 0, 0)},
-      {"struck", "Liberation Serif", 12, csStrikeOut, MakeRGB(0, 0, 0)},
-      {"Sans eighteen", "Liberation Sans", 18, 0, MakeRGB(0, 0, 0)},
-      {"mono eight", "Liberation Mono", 8, 0, MakeRGB(0, 0, 0)},
-      {"big", "Liberation Serif", 24, 0, MakeRGB(0, 0, 0)},
-      {"red", "Liberation Serif", 12, 0, MakeRGB(255, 0, 0)},
-      {"blue", "Liberation Serif", 12, 0, MakeRGB(0, 0, 255)},
-      {"green", "Liberation Serif", 12, 0, MakeRGB(0, 128, 0)},
+      {"Plain serif", "Plain serif", "Liberation Serif", 12, 0, MakeRGB(0, 0, 0)},
+      {"then bold", "bold", "Liberation Serif", 12, csBold, MakeRGB(0, 0, 0)},
+      {", italic", "italic", "Liberation Serif", 12, csItalic, MakeRGB(0, 0, 0)},
+      {"underlined", "underlined", "Liberation Serif", 12, csUnderline, MakeRGB(0, 0, 0)},
+      {"struck", "struck", "Liberation Serif", 12, csStrikeOut, MakeRGB(0, 0, 0)},
+      {"Sans eighteen", "Sans eighteen", "Liberation Sans", 18, 0, MakeRGB(0, 0, 0)},
+      {"mono eight", "mono eight", "Liberation Mono", 8, 0, MakeRGB(0, 0, 0)},
+      {"Right: big", "big", "Liberation Serif", 24, 0, MakeRGB(0, 0, 0)},
+      {"big red", "red", "Liberation Serif", 12, 0, MakeRGB(255, 0, 0)},
+      {"red blue", "blue", "Liberation Serif", 12, 0, MakeRGB(0, 0, 255)},
+      {"blue green", "green", "Liberation Serif", 12, 0, MakeRGB(0, 128, 0)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    FoundText f = Find(c.text);
-    for (const TCharAttr& a : f.attrs) {
+    FoundText f = Find(c.context);
+    const std::string_view context(c.context);
+    const size_t at = context.find(c.text);
+    ASSERT_LE(at + std::strlen(c.text), f.attrs.size());
+    for (size_t i = at; i < at + std::strlen(c.text); ++i) {
+      const TCharAttr& a = f.attrs[i];
       EXPECT_EQ(FontOf(a), c.font);
       EXPECT_EQ(a.PointSize(), c.size);
       EXPECT_EQ(a.style, c.style);

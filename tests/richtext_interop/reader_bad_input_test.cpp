@@ -87,7 +87,7 @@ const BadInput kBadInputs[] = {
      "a\x01" "b"},
     {"huge_font_number", "{\\rtf1{\\fonttbl{\\f2147483647 Big;}}\\f2147483647 a}", 0, "a"},
     {"huge_colour_index", "{\\rtf1\\cf2147483647\\cb-1 a}", 0, "a"},
-    {"many_cells", "{\\rtf1\\trowd" + Repeat("\\cellx100", 200) + "\\intbl " + Repeat("c\\cell", 200) +
+    {"many_cells", "{\\rtf1\\trowd" + Repeat("\\cellx100", 200) + "\\intbl " + Repeat("c\\cell ", 200) +
                        "\\row}",
      0, Repeat("c|", 200)},
     // A word of more than 30 letters is cut and matches no known word.
