@@ -48,14 +48,25 @@ int TTextReader::Read(TTextInput& input, TParagraph** firstParagraph) {
   }
   curLine_ = doc_->Get_LastLine(curPar_);
   if (firstParagraph) *firstParagraph = firstPar_;
+  // A separate chain belongs to the caller once reading ends.
+  auto release = [this] {
+    if (!startParagraph_ && doc_->pendingChain == firstPar_) doc_->pendingChain = nullptr;
+  };
   try {
     ReadBody();
   } catch (...) {
     failed_ = true;
-    PostProcess();
+    try {
+      PostProcess();
+    } catch (...) {
+      release();
+      throw;
+    }
+    release();
     throw;
   }
   PostProcess();
+  release();
   if (onProgress && contiguous_) onProgress(100);
   return 0;
 }

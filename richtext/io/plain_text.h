@@ -21,7 +21,8 @@ class TTextReader {
   TTextReader& operator=(const TTextReader&) = delete;
 
   // Text goes to the end of this paragraph; with none (the default) the
-  // reader builds a separate chain that the caller splices in.
+  // reader builds a separate chain, returned by Read, that the caller then
+  // owns: splice it in or free it with TRTFText::DisposeChain.
   void SetStartParagraph(TParagraph* paragraph) { startParagraph_ = paragraph; }
   // Reads the input from its current position. Returns 0 and the first
   // paragraph filled; raises TRichTextError (or std::bad_alloc) on failure,

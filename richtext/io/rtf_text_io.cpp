@@ -121,11 +121,7 @@ int TRTFTextIo::Load(std::string_view bytes, TLoadFormat format, bool recordForm
     lastResult = 7;
     lastError = "Internal Error";
   }
-  if (!replace && doc_.pendingChain) {
-    TParagraph* chain = doc_.pendingChain;
-    doc_.pendingChain = nullptr;
-    SpliceAtCaret(chain);
-  }
+  if (!replace && first) SpliceAtCaret(first);
   if (replace) doc_.header.RecomputeTextSize();
   if (recordFormat) doc_.header.loadedFormat = uint8_t(format);
   doc_.Changed();
