@@ -88,7 +88,7 @@ void Generate(std::mt19937& rng, DocBuilder& b) {
     par->lineSpacing = std::uniform_int_distribution<int>(0, 2)(rng) * 20;
     par->tabMask = tabs[std::uniform_int_distribution<int>(0, 3)(rng)];
     par->flags = std::uniform_int_distribution<int>(0, 5)(rng) == 0 ? pfPageBreak : 0;
-    const int runs = std::uniform_int_distribution<int>(p + 1 == paragraphs ? 1 : 0, 6)(rng);
+    const int runs = std::uniform_int_distribution<int>(0, 6)(rng);
     for (int r = 0; r < runs; ++r) {
       if (r > 0 && std::uniform_int_distribution<int>(0, 3)(rng) == 0) b.Line();
       const TCharAttr a = RandomAttr(rng, fonts);
