@@ -1,5 +1,8 @@
 #include "richtext/io/plain_text.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace quill {
 
 TTextReader::TTextReader(TTextHeader* header, TRTFText* document) : header_(header), doc_(document) {}
@@ -69,6 +72,25 @@ int TTextReader::Read(TTextInput& input, TParagraph** firstParagraph) {
   release();
   if (onProgress && contiguous_) onProgress(100);
   return 0;
+}
+
+void TTextReader::AppendRun(const uint8_t* bytes, int n) {
+  while (n > 0) {
+    TLine* l = curLine_;
+    if (l->capacity - l->length < 4) l = curLine_ = doc_->NewLine(l, 60);
+    const int k = std::min(n, l->capacity - l->length - 3);
+    std::memcpy(l->text + l->length, bytes, size_t(k));
+    if (TCharAttr* a = l->attribs) {
+      a += l->length;
+      for (int i = 0; i < k; ++i) a[i] = attr_;
+    }
+    l->length = uint16_t(l->length + k);
+    l->text[l->length] = 0;
+    lastLine_ = l;
+    lastIndex_ = l->length - 1;
+    bytes += k;
+    n -= k;
+  }
 }
 
 TParagraph* TTextReader::EndParagraph() {

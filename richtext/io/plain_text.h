@@ -58,6 +58,8 @@ class TTextReader {
     lastLine_ = l;
     lastIndex_ = l->length - 1;
   }
+  // Appends n bytes as AppendToLine would, one line chunk at a time.
+  void AppendRun(const uint8_t* bytes, int n);
   // Shrinks the current paragraph's lines and starts the next one.
   TParagraph* EndParagraph();
   static void ShrinkLines(TRTFText* doc, TParagraph* p);

@@ -398,14 +398,12 @@ void TRTFReader::ReadBody() {
       }
       default:
         if (c >= 32 && st_.dest == dText && !objPending_) {
-          AppendToLine(uint8_t(c));
           // Plain characters in a row go straight into the line.
-          while (cur_ < end_) {
-            const uint8_t d = *cur_;
-            if (d < 32 || d == '\\' || d == '{' || d == '}') break;
-            ++cur_;
-            AppendToLine(d);
-          }
+          const uint8_t* start = cur_ - 1;
+          const uint8_t* q = cur_;
+          while (q < end_ && *q >= 32 && *q != '\\' && *q != '{' && *q != '}') ++q;
+          cur_ = q;
+          AppendRun(start, int(q - start));
         } else {
           Deliver(c);
         }
