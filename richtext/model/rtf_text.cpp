@@ -128,7 +128,7 @@ void TRTFText::ResizeLine(TLine* line, int newCapacity) {
   if (line->packed) {
     TLine fresh;
     if (!AllocPacked(&fresh, newCapacity)) throw std::bad_alloc();
-    const int keep = std::min<int>(line->length, newCapacity - 1);
+    const int keep = line->length > newCapacity ? newCapacity - 1 : line->length;
     std::memcpy(static_cast<void*>(fresh.attribs), line->attribs, size_t(keep) * sizeof(TCharAttr));
     std::memcpy(fresh.text, line->text, size_t(keep));
     std::free(line->attribs);

@@ -43,6 +43,15 @@ TEST(Lines, CapacityRoundsUpToEvenAndShrinkingCutsTheLength) {
   EXPECT_EQ(l->length, 5);
   EXPECT_EQ(l->Text(), "abcde");
   EXPECT_EQ(l->text[5], 0);
+  // A length equal to the new capacity stays.
+  doc.ResizeLine(l, 20);
+  SetText(doc, l, "abcdefgh");
+  doc.ResizeLine(l, 8);
+  EXPECT_EQ(l->Text(), "abcdefgh");
+  // The same in plain mode, where text and attributes are apart.
+  doc.SetMemoryFormat(fmPlainText);
+  doc.ResizeLine(l, 6);
+  EXPECT_EQ(l->Text(), "abcde");
 }
 
 TEST(Lines, NewLineHasAtLeast8SlotsAndTheDefaultAttribute) {

@@ -61,7 +61,9 @@ TEST_F(Fixtures, EveryTableOpensWithItsRecordsMemosAndTags) {
       std::sort(sorted.begin(), sorted.end());
       EXPECT_TRUE(std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) << c.tags[t];
       EXPECT_LE(static_cast<long>(order.size()), c.records) << c.tags[t];
-      if (!order.empty()) EXPECT_LE(sorted.back(), c.records);
+      if (!order.empty()) {
+        EXPECT_LE(sorted.back(), c.records);
+      }
     }
     xb_Close();
   }
