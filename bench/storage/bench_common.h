@@ -44,9 +44,10 @@ struct BenchSetup {
     std::vector<std::string> keys;   // in date order
     std::vector<std::string> texts;  // one per key
     std::vector<std::string> probeKeys;  // random existing keys for seeks
-    std::string newDayKey;           // a key after the last one
+    std::vector<std::string> newDayKeys;  // days after the last one, appended one by one
     int removeEvery = 100;           // every n-th entry is removed before the pack
     int updateRounds = 20;
+    int openRounds = 10;  // open and close again, the median counts
 };
 
 }  // namespace quill::bench

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < setup.keys.size(); ++i) setup.texts.push_back(SampleEntry(rng, 2800 + rng() % 512));
     std::uniform_int_distribution<size_t> pick(0, setup.keys.size() - 1);
     for (int i = 0; i < 2000; ++i) setup.probeKeys.push_back(setup.keys[pick(rng)]);
-    setup.newDayKey = quill::DateToKey(quill::AddDays(quill::Date{1970, 1, 1}, entries + 1));
+    setup.newDayKeys = ConsecutiveKeys(quill::AddDays(quill::Date{1970, 1, 1}, entries + 1), setup.updateRounds);
 
     StoreFigures ours, theirs;
     const std::string oursDir = MakeTempFolder("xb"), theirsDir = MakeTempFolder("sqlite");
@@ -65,11 +65,11 @@ int main(int argc, char** argv) {
     std::filesystem::remove_all(theirsDir);
 
     const Row rows[] = {
-        {"open table with index", ours.open / 1000, theirs.open / 1000, "ms", 0},
+        {"open table with index (med)", ours.open / 1000, theirs.open / 1000, "ms", 0},
         {"FindDateRecord (median)", ours.seekMedian, theirs.seekMedian, "us", 20},
-        {"update one entry, fsync", ours.updateSync / 1000, theirs.updateSync / 1000, "ms", 0},
-        {"update one entry, no fsync", ours.updateNoSync / 1000, theirs.updateNoSync / 1000, "ms", 0},
-        {"append a new day", ours.append / 1000, theirs.append / 1000, "ms", 0},
+        {"update, fsync (median)", ours.updateSync / 1000, theirs.updateSync / 1000, "ms", 0},
+        {"update, no fsync (median)", ours.updateNoSync / 1000, theirs.updateNoSync / 1000, "ms", 0},
+        {"append a new day (median)", ours.append / 1000, theirs.append / 1000, "ms", 0},
         {"walk every memo", ours.walkMemos / 1000, theirs.walkMemos / 1000, "ms", 150},
         {"index rebuild", ours.rebuild / 1000, theirs.rebuild / 1000, "ms", 100},
         {"pack", ours.pack / 1000, theirs.pack / 1000, "ms", 0},
@@ -86,10 +86,13 @@ int main(int argc, char** argv) {
             goal = buf;
             missed |= r.ours > r.goal;
         }
-        if (ratio > 1.5) goal += goal.empty() ? "> 1.5x SQLite" : ", > 1.5x SQLite";
+        if (ratio > 1.5) {
+            goal += goal.empty() ? "> 1.5x SQLite  MISSED" : ", > 1.5x SQLite  MISSED";
+            missed = true;
+        }
         std::printf("%-28s %9.3f %-2s %9.3f %-2s %7.2fx  %s\n", r.name, r.ours, r.unit, r.theirs, r.unit, ratio,
                     goal.c_str());
     }
-    std::printf("\n%s\n", missed ? "some goals were missed (marked above)" : "all time goals met");
+    std::printf("\n%s\n", missed ? "some goals were missed (marked above)" : "all goals met (times and at most 1.5x SQLite)");
     return 0;
 }

@@ -264,30 +264,55 @@ void WriteRecordAndKeys(WorkArea& a, long recno, const std::string& oldRec, cons
 
 // ---- index files -----------------------------------------------------------
 
+// Whether TAG holds exactly FROMTABLE (the table's entries in record order):
+// as many entries, each naming a distinct record with that record's key, in
+// strictly rising tag order. Linear, so that opening a diary of decades does
+// not sort every key again.
+bool TagMatches(const CdxTag& tag, const std::vector<CdxEntry>& fromTable, long records) {
+  if (tag.damaged || fromTable.size() != tag.Count()) return false;
+  std::vector<std::int32_t> slot(static_cast<std::size_t>(records) + 1, -1);
+  for (std::size_t i = 0; i < fromTable.size(); ++i) slot[fromTable[i].recno] = static_cast<std::int32_t>(i);
+  const CdxEntry* prev = nullptr;
+  for (const auto& l : tag.leaves)
+    for (const auto& e : l.entries) {
+      if (e.recno == 0 || e.recno > static_cast<std::uint32_t>(records)) return false;
+      std::int32_t& s = slot[e.recno];
+      if (s < 0 || fromTable[static_cast<std::size_t>(s)].key != e.key) return false;
+      s = -1;  // each record once
+      if (prev && tag.CompareEntry(*prev, e.key, e.recno) >= 0) return false;
+      prev = &e;
+    }
+  return true;
+}
+
 // Checks every tag the engine can compute against the table; a stale or
 // damaged tag is rebuilt (and written back when the table is writable).
 void ValidateIndex(WorkArea& a, CdxIndex& idx) {
   bool changed = false;
   for (auto& t : idx.Tags()) {
     if (!t->evaluable) continue;
-    auto expected = ExpectedEntries(a, *t, false);
-    bool same = !t->damaged && expected.size() == t->Count();
-    t->damaged = false;
-    if (same) {
+    bool same;
+    if (t->unique) {
+      // Which record stands for a key is decided by the sorted table.
+      auto expected = ExpectedEntries(a, *t, false);
+      same = !t->damaged && expected.size() == t->Count();
       std::size_t i = 0;
       for (const auto& l : t->leaves) {
+        if (!same) break;
         for (const auto& e : l.entries) {
-          if (e.recno != expected[i].recno || e.key != expected[i].key) {
+          const CdxEntry& x = expected[i++];
+          if (e.recno != x.recno || e.key != x.key) {
             same = false;
             break;
           }
-          ++i;
         }
-        if (!same) break;
       }
+    } else {
+      same = TagMatches(*t, EntriesFromTable(a, *t, false), Count(a));
     }
+    t->damaged = false;
     if (!same) {
-      t->Assign(std::move(expected));
+      t->Assign(ExpectedEntries(a, *t, false));
       changed = true;
     }
   }
