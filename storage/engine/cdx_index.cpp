@@ -826,18 +826,7 @@ void CdxIndex::WriteNew(const std::string& path) {
   }
 
   std::string tmp = path + ".new";
-  {
-    File f;
-    f.Open(tmp, File::Mode::CreateNew);
-    try {
-      f.WriteAt(0, out.data(), out.size());
-      f.Sync();
-    } catch (...) {
-      f.Close();
-      RemoveFile(tmp);
-      throw;
-    }
-  }
+  WriteNewFile(tmp, out);
   file_.Close();
   try {
     ReplaceFile(tmp, path);

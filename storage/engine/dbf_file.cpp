@@ -79,25 +79,7 @@ void DbfFile::Create(const std::string& path, const std::vector<DbfField>& field
   for (const auto& f : fields) memo = memo || f.IsMemo();
   std::string bytes = HeaderBytes(memo ? kFoxPro2Memo : kPlain, 0, 0x03, fields, 0, "");
   bytes.push_back('\x1A');
-  std::string tmp = path + ".new";
-  {
-    File out;
-    out.Open(tmp, File::Mode::CreateNew);
-    try {
-      out.WriteAt(0, bytes.data(), bytes.size());
-      out.Sync();
-    } catch (...) {
-      out.Close();
-      RemoveFile(tmp);
-      throw;
-    }
-  }
-  try {
-    ReplaceFile(tmp, path);
-  } catch (...) {
-    RemoveFile(tmp);
-    throw;
-  }
+  ReplaceWithNewFile(path, bytes);
 }
 
 void DbfFile::Open(const std::string& path, bool writable) {

@@ -27,6 +27,30 @@ std::function<int(const std::string&, std::size_t)>& FaultHook() {
 
 }  // namespace
 
+void WriteNewFile(const std::string& path, const std::string& bytes) {
+  File out;
+  out.Open(path, File::Mode::CreateNew);
+  try {
+    out.WriteAt(0, bytes.data(), bytes.size());
+    out.Sync();
+  } catch (...) {
+    out.Close();
+    RemoveFile(path);
+    throw;
+  }
+}
+
+void ReplaceWithNewFile(const std::string& path, const std::string& bytes) {
+  const std::string tmp = path + ".new";
+  WriteNewFile(tmp, bytes);
+  try {
+    ReplaceFile(tmp, path);
+  } catch (...) {
+    RemoveFile(tmp);
+    throw;
+  }
+}
+
 void SetWriteFault(std::function<int(const std::string&, std::size_t)> hook) {
   FaultHook() = std::move(hook);
 }

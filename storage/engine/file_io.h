@@ -20,6 +20,12 @@ void SyncFolder(const std::string& folder);
 // Renames from over to and makes the rename durable.
 void ReplaceFile(const std::string& from, const std::string& to);
 void RemoveFile(const std::string& path);   // ignores a missing file
+// Writes BYTES as a new file at PATH and makes them durable; a failure
+// removes the partial file before it is raised.
+void WriteNewFile(const std::string& path, const std::string& bytes);
+// Writes BYTES beside PATH and swaps them in atomically, so PATH holds
+// either its old content or all of BYTES.
+void ReplaceWithNewFile(const std::string& path, const std::string& bytes);
 
 void SetWriteFault(std::function<int(const std::string&, std::size_t)> hook);
 

@@ -30,25 +30,7 @@ void FptMemo::Create(const std::string& path, int blockSize) {
   PutBE32(h.data(), (kHeaderBytes + blockSize - 1) / blockSize);
   h[6] = static_cast<char>(blockSize >> 8);
   h[7] = static_cast<char>(blockSize & 0xFF);
-  std::string tmp = path + ".new";
-  {
-    File out;
-    out.Open(tmp, File::Mode::CreateNew);
-    try {
-      out.WriteAt(0, h.data(), h.size());
-      out.Sync();
-    } catch (...) {
-      out.Close();
-      RemoveFile(tmp);
-      throw;
-    }
-  }
-  try {
-    ReplaceFile(tmp, path);
-  } catch (...) {
-    RemoveFile(tmp);
-    throw;
-  }
+  ReplaceWithNewFile(path, h);
 }
 
 void FptMemo::Open(const std::string& path, bool writable) {

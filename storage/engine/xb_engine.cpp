@@ -565,27 +565,26 @@ const DbfField& FieldOf(WorkArea& a, std::string_view name) {
   return a.dbf.Fields()[static_cast<std::size_t>(i)];
 }
 
-std::string_view ViewMemo(WorkArea& a, const DbfField& f, std::string& spill) {
-  spill.clear();
+// The memo block the current record names in F; 0 when it names none.
+std::uint32_t CurrentMemoBlock(WorkArea& a, const DbfField& f) {
   if (!f.IsMemo()) Fail(XB_ERR_ARG, TableName(a) + ": field " + f.name + " is not a memo field");
-  if (a.eof) return {};
+  if (a.eof) return 0;
   std::uint32_t block = DbfFile::MemoBlock(f, a.rec.data());
   if (block == 0xFFFFFFFFu)
     Fail(XB_ERR_CORRUPT, TableName(a) + ": record " + std::to_string(a.recno) + " has a damaged memo pointer in " + f.name);
-  if (block == 0) return {};
-  if (!a.memo) Fail(XB_ERR_OPEN, TableName(a) + ": the memo file is not open");
-  return a.memo->View(block, spill);
+  if (block != 0 && !a.memo) Fail(XB_ERR_OPEN, TableName(a) + ": the memo file is not open");
+  return block;
+}
+
+std::string_view ViewMemo(WorkArea& a, const DbfField& f, std::string& spill) {
+  spill.clear();
+  std::uint32_t block = CurrentMemoBlock(a, f);
+  return block ? a.memo->View(block, spill) : std::string_view();
 }
 
 std::string ReadMemo(WorkArea& a, const DbfField& f) {
-  if (!f.IsMemo()) Fail(XB_ERR_ARG, TableName(a) + ": field " + f.name + " is not a memo field");
-  if (a.eof) return {};
-  std::uint32_t block = DbfFile::MemoBlock(f, a.rec.data());
-  if (block == 0xFFFFFFFFu)
-    Fail(XB_ERR_CORRUPT, TableName(a) + ": record " + std::to_string(a.recno) + " has a damaged memo pointer in " + f.name);
-  if (block == 0) return {};
-  if (!a.memo) Fail(XB_ERR_OPEN, TableName(a) + ": the memo file is not open");
-  return a.memo->Read(block);
+  std::uint32_t block = CurrentMemoBlock(a, f);
+  return block ? a.memo->Read(block) : std::string();
 }
 
 void WriteMemo(WorkArea& a, const DbfField& f, std::string_view text) {

@@ -10,6 +10,7 @@
 
 #include "storage/diary_file_check.h"
 #include "tests/storage/temp_folder.h"
+#include "tests/storage/test_diary.h"
 
 namespace quill {
 namespace {
@@ -32,15 +33,9 @@ bool HasProblem(const DiaryCheckReport& r, const std::string& part) {
     return false;
 }
 
-std::string AllProblems(const DiaryCheckReport& r) {
-    std::string s;
-    for (const auto& p : r.problems) s += p + "\n";
-    return s;
-}
-
 TEST(DiaryFileCheck, ReadsTheReferenceFilesExactly) {
     const auto r = CheckDiaryFiles(FixtureFolder());
-    ASSERT_TRUE(r.ok()) << AllProblems(r);
+    ASSERT_TRUE(r.ok()) << test::Problems(r);
     ASSERT_EQ(r.records.size(), 3u);
     EXPECT_EQ(r.records[0].key, "20240101");
     EXPECT_EQ(r.records[0].memo, "Happy new year.");
@@ -97,7 +92,7 @@ TEST(DiaryFileCheck, NamesEachKindOfDamage) {
         Spit(dir.path() + c.file, bytes);
         const auto r = CheckDiaryFiles(dir.path());
         EXPECT_FALSE(r.ok()) << c.name;
-        EXPECT_TRUE(HasProblem(r, c.expect)) << c.name << ":\n" << AllProblems(r);
+        EXPECT_TRUE(HasProblem(r, c.expect)) << c.name << ":\n" << test::Problems(r);
     }
 }
 

@@ -19,13 +19,8 @@ namespace fs = std::filesystem;
 using test::D;
 using test::EntryFor;
 using test::OpenDiary;
+using test::Problems;
 using test::SaveDay;
-
-std::string Problems(const DiaryCheckReport& r) {
-    std::string s;
-    for (const auto& p : r.problems) s += p + "\n";
-    return s;
-}
 
 TEST(DiaryStorage, FirstStartCreatesTableThenIndex) {
     TempFolder dir;

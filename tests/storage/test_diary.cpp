@@ -40,4 +40,10 @@ int RunCommand(const std::string& command, std::string* out) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::string Problems(const DiaryCheckReport& report) {
+    std::string s;
+    for (const auto& p : report.problems) s += p + "\n";
+    return s;
+}
+
 }  // namespace quill::test

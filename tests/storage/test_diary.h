@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dates/date_keys.h"
+#include "storage/diary_file_check.h"
 #include "storage/diary_storage.h"
 #include "tests/storage/temp_folder.h"
 
@@ -24,6 +25,9 @@ void SaveDay(DiaryStorage& s, Date day, const std::string& text);
 std::string EntryFor(Date day, size_t extra = 0);
 
 Date D(int y, int m, int d);
+
+// A check report's problems, one a line, for failure messages.
+std::string Problems(const DiaryCheckReport& report);
 
 // Runs COMMAND through the shell; returns its exit status and puts its
 // standard output in OUT.
