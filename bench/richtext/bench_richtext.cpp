@@ -166,14 +166,21 @@ size_t HeapInUse() {
 
 // Runs `unrtf --text` on each file; returns the CPU time its processes took
 // (the shell's included), or -1 when unrtf is missing or fails.
+// unrtf's CPU time for FILES, the best of three rounds: a busy machine can
+// only make a round slower, and the best round is the fairest to unrtf.
 double TimeUnrtf(const std::vector<fs::path>& files) {
-  const double start = ChildrenCpu();
-  for (const auto& f : files) {
-    const std::string cmd = "unrtf --text '" + f.string() + "' >/dev/null 2>&1";
-    const int rc = std::system(cmd.c_str());
-    if (!WIFEXITED(rc) || WEXITSTATUS(rc) != 0) return -1;
+  double best = -1;
+  for (int round = 0; round < 3; ++round) {
+    const double start = ChildrenCpu();
+    for (const auto& f : files) {
+      const std::string cmd = "unrtf --text '" + f.string() + "' >/dev/null 2>&1";
+      const int rc = std::system(cmd.c_str());
+      if (!WIFEXITED(rc) || WEXITSTATUS(rc) != 0) return -1;
+    }
+    const double seconds = ChildrenCpu() - start;
+    if (best < 0 || seconds < best) best = seconds;
   }
-  return ChildrenCpu() - start;
+  return best;
 }
 
 void Row(const char* figure, const std::string& value, const char* goal) {
@@ -286,13 +293,15 @@ int main(int argc, char** argv) {
   const fs::path bigFile = dir / "big.rtf";
   std::ofstream(bigFile, std::ios::binary) << big;
 
+  // The text goes through the same 64 KB buffer as the writes above, as
+  // unrtf's goes to /dev/null: neither side keeps it.
   auto toText = [](const std::string& rtf) {
     TRTFText doc;
     ReadRtfDocument(doc, rtf);
-    TStringWriteStream out;
-    TTextWriter w(doc, out);
+    const size_t before = sink.total;
+    TTextWriter w(doc, sink);
     w.Write();
-    return out.bytes.size();
+    return sink.total - before;
   };
   const Rate oursMix = Measure(mixBytes, minSeconds, [&] {
     for (const auto& rtf : mix) toText(rtf);
