@@ -15,25 +15,8 @@
 
 namespace {
 
-// Findings already reported can be switched off (QB_FUZZ_LENIENT=fonts,codes,objects)
-// so that a session goes on looking for new ones.
-quill::testing::InvariantChecks Checks() {
-  static const quill::testing::InvariantChecks checks = [] {
-    quill::testing::InvariantChecks c;
-    c.controlCodes = true;
-    const char* lenient = std::getenv("QB_FUZZ_LENIENT");
-    const std::string l = lenient ? lenient : "";
-    if (l.find("fonts") != std::string::npos) c.fontEntries = false;
-    if (l.find("codes") != std::string::npos) c.controlCodes = false;
-    if (l.find("objects") != std::string::npos) c.objectCharacters = false;
-    return c;
-  }();
-  return checks;
-}
-
-
 void Check(const quill::TRTFText& doc, const char* when) {
-  const std::string fault = quill::testing::CheckDocumentInvariants(doc, Checks());
+  const std::string fault = quill::testing::CheckDocumentInvariants(doc, quill::testing::FuzzInvariantChecks());
   if (!fault.empty()) {
     std::fprintf(stderr, "document invariant broken %s: %s\n", when, fault.c_str());
     std::abort();

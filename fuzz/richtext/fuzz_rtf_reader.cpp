@@ -13,22 +13,6 @@
 #include "richtext/model/rtf_text.h"
 #include "tests/richtext_interop/document_invariants.h"
 
-// Findings already reported can be switched off (QB_FUZZ_LENIENT=fonts,codes,objects)
-// so that a session goes on looking for new ones.
-static quill::testing::InvariantChecks Checks() {
-  static const quill::testing::InvariantChecks checks = [] {
-    quill::testing::InvariantChecks c;
-    c.controlCodes = true;
-    const char* lenient = std::getenv("QB_FUZZ_LENIENT");
-    const std::string l = lenient ? lenient : "";
-    if (l.find("fonts") != std::string::npos) c.fontEntries = false;
-    if (l.find("codes") != std::string::npos) c.controlCodes = false;
-    if (l.find("objects") != std::string::npos) c.objectCharacters = false;
-    return c;
-  }();
-  return checks;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
   quill::TRTFText doc;
@@ -38,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fprintf(stderr, "ReadRTF returned %d\n", result);
     std::abort();
   }
-  const std::string fault = quill::testing::CheckDocumentInvariants(doc, Checks());
+  const std::string fault = quill::testing::CheckDocumentInvariants(doc, quill::testing::FuzzInvariantChecks());
   if (!fault.empty()) {
     std::fprintf(stderr, "document invariant broken: %s\n", fault.c_str());
     std::abort();

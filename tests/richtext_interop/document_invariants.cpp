@@ -1,5 +1,6 @@
 #include "tests/richtext_interop/document_invariants.h"
 
+#include <cstdlib>
 #include <set>
 #include <sstream>
 
@@ -95,6 +96,19 @@ std::string CheckDocumentInvariants(const TRTFText& doc, const InvariantChecks& 
     }
   }
   return {};
+}
+
+InvariantChecks FuzzInvariantChecks() {
+  static const InvariantChecks checks = [] {
+    InvariantChecks c;
+    const char* lenient = std::getenv("QB_FUZZ_LENIENT");
+    const std::string l = lenient ? lenient : "";
+    if (l.find("fonts") != std::string::npos) c.fontEntries = false;
+    if (l.find("codes") != std::string::npos) c.controlCodes = false;
+    if (l.find("objects") != std::string::npos) c.objectCharacters = false;
+    return c;
+  }();
+  return checks;
 }
 
 }  // namespace quill::testing

@@ -19,6 +19,11 @@ struct InvariantChecks {
   bool objectCharacters = true;
 };
 
+// The checks a fuzzing run makes: all of them, less those named in
+// QB_FUZZ_LENIENT (fonts, codes, objects), so that a session can go on
+// looking for new findings while one already reported is being mended.
+InvariantChecks FuzzInvariantChecks();
+
 // Empty when the document is sound, else a description of the first fault.
 std::string CheckDocumentInvariants(const TRTFText& doc, const InvariantChecks& checks = {});
 
