@@ -125,6 +125,8 @@ void TRTFText::ResizeLine(TLine* line, int newCapacity) {
   if (newCapacity > kMaxLineCapacity) throw TRichTextError(kErrLineTooLong);
   newCapacity = std::max(newCapacity, 2);
   newCapacity += newCapacity & 1;
+  // Rounding to even often gives the capacity the line has: nothing to do.
+  if (newCapacity == line->capacity && line->length < newCapacity) return;
   if (line->packed) {
     TLine fresh;
     if (!AllocPacked(&fresh, newCapacity)) throw std::bad_alloc();
