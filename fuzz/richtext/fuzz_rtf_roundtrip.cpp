@@ -28,6 +28,9 @@ namespace {
 // Whether the document stays inside what the writer and reader promise to
 // carry unchanged.
 bool Comparable(const quill::TRTFText& doc) {
+  // An empty page is saved as no text at all (so that saving it removes the
+  // entry); its paragraph format has nothing to come back in.
+  if (doc.IsEmpty()) return false;
   if (doc.firstObject) return false;
   for (const quill::TParagraph* p = doc.firstParagraph; p; p = p->next) {
     if (p->IsTableCell()) return false;

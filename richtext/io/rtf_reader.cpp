@@ -804,6 +804,15 @@ void TRTFReader::HandleWord(const char* word, int len, bool hasParam, int32_t pa
   ignorable_ = false;
   if (!hasParam || e->useDefault) param = e->def;
   if (st_.dest == dSkip && (e->kind == kProp || e->kind == kDest)) return;
+  // A footnote's text is one string: its own paragraph and table words
+  // (other writers put \pard and \par in every footnote) must not end or
+  // reformat the paragraph the footnote is anchored in. Its paragraphs are
+  // kept apart by a space.
+  if (st_.dest == dFootnote &&
+      ((e->action >= aPar && e->action <= aBrdrcf) || (e->action >= aTrowd && e->action <= aRow))) {
+    if (e->action == aPar) Deliver(' ');
+    return;
+  }
   const bool on = param != 0;
   if ((e->action >= aPard && e->action <= aBrdrcf) || e->action == aTrleft) parTouched_ = true;
   TParState& ps = st_.par;

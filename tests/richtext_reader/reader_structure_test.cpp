@@ -259,6 +259,40 @@ TEST(ReaderFootnotes, WriterFormBecomesAnchorAndText) {
   EXPECT_FALSE(AttrAt(r.Par(0), 5).style & csSuperscript);
 }
 
+// Writers put paragraph words in every footnote (\pard, often \par between
+// its paragraphs); they belong to the footnote's text, never to the
+// paragraph holding the anchor.
+TEST(ReaderFootnotes, ParagraphWordsInsideStayOutOfTheAnchoringParagraph) {
+  const std::string before = "{\\rtf1 \\qc\\li720\\fi-360\\ri360 Rain";
+  const std::string after = " today\\par next}";
+  const Loaded plain(before + after);
+  struct Case {
+    const char* what;
+    const char* footnote;
+    const char* text;
+  } cases[] = {
+      {"pard and paragraph format", "{\\footnote \\pard\\plain\\ql\\li0\\fi0 Wet day.}", "Wet day."},
+      {"two paragraphs", "{\\footnote \\pard Wet\\par day.}", "Wet day."},
+      {"table words", "{\\footnote \\trowd\\cellx2000\\intbl Wet\\cell day.\\row}", "Wetday."},
+      {"page break and tab stops", "{\\footnote \\page\\tx720 Wet day.}", "Wet day."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Loaded r(before + c.footnote + after);
+    ASSERT_EQ(r.result, 0) << r.error;
+    EXPECT_EQ(r.Text(), "Rain today|next");
+    ASSERT_NE(r.doc.firstFootnote, nullptr);
+    EXPECT_EQ(r.doc.firstFootnote->text, c.text);
+    for (int n = 0; n < 2; ++n) {
+      EXPECT_EQ(r.Par(n)->alignment, plain.Par(n)->alignment) << n;
+      EXPECT_EQ(r.Par(n)->leftIndent, plain.Par(n)->leftIndent) << n;
+      EXPECT_EQ(r.Par(n)->firstIndent, plain.Par(n)->firstIndent) << n;
+      EXPECT_EQ(r.Par(n)->rightIndent, plain.Par(n)->rightIndent) << n;
+      EXPECT_EQ(r.Par(n)->IsTableCell(), plain.Par(n)->IsTableCell()) << n;
+    }
+  }
+}
+
 TEST(ReaderFootnotes, WithoutCharacterBeforeTheMarkIsQuestionMark) {
   Loaded r("{\\rtf1 {\\footnote note}}");
   ASSERT_NE(r.doc.firstFootnote, nullptr);
