@@ -506,7 +506,9 @@ void TRTFReader::Deliver(int ch) {
         if (fontNumber_ >= 0 && fontNumber_ < kFontCount) {
           // A font without a name falls back to the default font; an empty
           // name would claim a free entry that the next font takes over.
-          const std::string_view name = Trim(fontName_);
+          // Cut to what the table holds before trimming, so that a cut never
+          // leaves a blank at the end that the next reading would drop.
+          const std::string_view name = Trim(Trim(fontName_).substr(0, size_t(kFontNameMax)));
           const int idx = name.empty() ? 0 : header_->InternFont(name);
           fontMap_[size_t(fontNumber_)] = uint8_t(idx);
           if (fontNumber_ == 0) {

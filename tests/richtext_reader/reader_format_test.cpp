@@ -89,6 +89,24 @@ TEST(ReaderFormat, FontTableMapsNumbersToEntries) {
   EXPECT_EQ(AttrAt(p, 5).font, 0);  // undefined number maps to entry 0
 }
 
+// Names are trimmed and cut to 31 characters; a cut that ends on a blank
+// must not keep it, or the name changes when the document is read again.
+TEST(ReaderFormat, LongFontNamesAreCutThenTrimmed) {
+  struct Case {
+    const char* name;
+    const char* stored;
+  } cases[] = {
+      {"  Courier New  ", "Courier New"},
+      {"Abcdefghijklmnopqrstuvwxyz1234 tail", "Abcdefghijklmnopqrstuvwxyz1234"},
+      {"Abcdefghijklmnopqrstuvwxyz12345678", "Abcdefghijklmnopqrstuvwxyz12345"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Loaded r(std::string("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 ") + c.name + ";}}a\\f1 b}");
+    EXPECT_EQ(r.doc.header.FontName(AttrAt(r.Par(0), 1).font), c.stored);
+  }
+}
+
 TEST(ReaderFormat, FontZeroBecomesTheTextFont) {
   TRTFText doc;
   doc.header.InternFont("Arial");
