@@ -352,14 +352,20 @@ int TRTFWriter::ParagraphStart(const TParagraph& p) {
   if (rc != kWriteOk) return rc;
 
   Group& top = groups_.back();
-  if (p.alignment != top.alignment) {
+  // A last paragraph without text takes, in the reader, the format in force
+  // once the groups around it close, unless words were written for the
+  // paragraph itself: restate a format that differs from the plain one.
+  const bool restate = !cell && !p.next && p.firstLine && !p.firstLine->next && p.firstLine->length == 0 &&
+                       (p.alignment != alLeft || p.leftIndent != 0 || p.firstIndent != 0 || p.rightIndent != 0 ||
+                        p.tabMask != 0 || (p.borderFlags & bfOn));
+  if (p.alignment != top.alignment || restate) {
     top.alignment = p.alignment;
     rc = Put(AlignmentWord(p.alignment));
     if (rc != kWriteOk) return rc;
     wroteWord = true;
   }
   if (!cell && (p.leftIndent != top.leftIndent || p.firstIndent != top.firstIndent ||
-                p.rightIndent != top.rightIndent)) {
+                p.rightIndent != top.rightIndent || restate)) {
     AppendWord(buf, "\\li", p.leftIndent);
     AppendWord(buf, "\\fi", (long long)p.firstIndent - p.leftIndent);
     AppendWord(buf, "\\ri", p.rightIndent);

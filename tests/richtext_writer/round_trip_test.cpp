@@ -182,6 +182,36 @@ TEST(RtfRoundTrip, GeneratedDocumentsReadBackUnchanged) {
   }
 }
 
+// A last paragraph without text whose format is the one before it gets no
+// words of its own, yet the reader gives such a paragraph the format in
+// force after the closing groups; the writer must restate it.
+TEST(RtfRoundTrip, EmptyLastParagraphKeepsTheFormatItShares) {
+  struct Case {
+    const char* what;
+    void (*format)(TRTFText& doc, TParagraph& p);
+  } cases[] = {
+      {"indents", [](TRTFText&, TParagraph& p) { p.leftIndent = 720, p.firstIndent = 360, p.rightIndent = 144; }},
+      {"alignment", [](TRTFText&, TParagraph& p) { p.alignment = alCenter; }},
+      {"tab stops", [](TRTFText& d, TParagraph& p) { p.tabMask = d.FindOrAddTab(1440, tkLeft); }},
+  };
+  for (const Case& c : cases) {
+    for (int emptyOnes = 1; emptyOnes <= 2; ++emptyOnes) {
+      SCOPED_TRACE(std::string(c.what) + ", empty paragraphs at the end: " + std::to_string(emptyOnes));
+      DocBuilder b;
+      c.format(b.doc, *b.par);
+      b.Text("Rain all day.");
+      for (int i = 0; i < emptyOnes; ++i) {
+        b.Par();
+        c.format(b.doc, *b.par);
+      }
+      const std::string rtf = Write(b.doc);
+      TRTFText back;
+      ASSERT_EQ(ReadRtfDocument(back, rtf), 0);
+      EXPECT_EQ(Difference(b.doc, back), "") << rtf;
+    }
+  }
+}
+
 TEST(RtfRoundTrip, RawRtfRunsAtParagraphAndDocumentEnd) {
   DocBuilder b;
   TCharAttr raw = b.doc.defaultAttr;
