@@ -529,7 +529,9 @@ int TRTFWriter::Footnote(uint8_t ch, const TCharAttr& a) {
   std::string mark;
   AppendDestinationText(mark, std::string_view(reinterpret_cast<const char*>(&f->mark), 1));
   std::string s = "{\\cs16\\super ";
-  s += mark;
+  // The anchor is text: a tab or line break mark goes out as its control
+  // word, since the reader drops those bytes when they come as hex.
+  AppendEscaped(s, &f->mark, 1, false);
   s += "{\\*\\footnote ";
   if (f->number != 0) {
     AppendWord(s, "\\qbfnnr", f->number);

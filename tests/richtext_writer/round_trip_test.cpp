@@ -229,6 +229,26 @@ TEST(RtfRoundTrip, RawRtfRunsAtParagraphAndDocumentEnd) {
   EXPECT_FALSE(second.attrs[0].marks & cmRawRtf);
 }
 
+// The character a footnote is anchored on may be any text character,
+// a tab or a line break among them; it must come back as that character.
+TEST(RtfRoundTrip, FootnoteAnchorsOnTabsLineBreaksAndBraces) {
+  for (const char anchor : {'\t', '\n', '{', '\\', '*'}) {
+    SCOPED_TRACE(int(anchor));
+    DocBuilder b;
+    TFootnote* note = b.doc.AddFootnote(uint8_t(anchor), 0, "note");
+    TCharAttr f = b.doc.defaultAttr;
+    f.marks = cmFootnote;
+    f.extra = int16_t(note->id);
+    b.Text("before").Text(std::string(1, anchor), f).Text("after");
+    const std::string rtf = Write(b.doc);
+    TRTFText back;
+    ASSERT_EQ(ReadRtfDocument(back, rtf), 0);
+    EXPECT_EQ(TextOf(back), "before" + std::string(1, anchor) + "after") << rtf;
+    ASSERT_NE(back.firstFootnote, nullptr);
+    EXPECT_EQ(back.firstFootnote->text, "note");
+  }
+}
+
 TEST(RtfRoundTrip, FootnotesAndPlaceholderObjects) {
   DocBuilder b;
   TFootnote* note = b.doc.AddFootnote('*', 0, "a {braced} note");
