@@ -54,6 +54,7 @@ class DbfFile {
   // Writes the record after the last one, then the new count into the header.
   long AppendRecord(const char* buf);
   void Sync() { file_.Sync(); }
+  void StartWriteback() { file_.StartWriteback(); }
 
   // Memo pointer of a field in a record buffer: 0 = empty.
   static std::uint32_t MemoBlock(const DbfField& f, const char* rec);

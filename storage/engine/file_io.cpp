@@ -209,6 +209,11 @@ void File::Truncate(std::uint64_t size) {
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) IoFail(path_, "truncating", errno);
 }
 
+void File::StartWriteback() {
+  // Only a hint: a failure shows up in the Sync that follows.
+  if (dirty_) (void)::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 void File::Sync() {
   if (!dirty_) return;
   if (auto& hook = FaultHook()) {

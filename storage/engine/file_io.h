@@ -55,6 +55,9 @@ class File {
   void Truncate(std::uint64_t size);
   // fsync when anything was written since the last one.
   void Sync();
+  // Starts writing the changed pages out without waiting, so that a later
+  // Sync of this file overlaps with the Sync of another.
+  void StartWriteback();
   bool Dirty() const { return dirty_; }
   // Non-blocking whole-file lock (flock); false when somebody else holds it.
   bool TryLock(bool exclusive);

@@ -790,6 +790,8 @@ int BuildTag(WorkArea& a, std::string_view file, std::string_view tagName, std::
 void CommitIn(WorkArea& a) {
   if (!a.writable) return;
   FlushIndexes(a);
+  // The table's records go to the disk while the memo file is synced.
+  a.dbf.StartWriteback();
   if (a.memo) a.memo->Sync();
   a.dbf.Sync();
   // The index is not synced: after a crash it is checked against the table
