@@ -150,7 +150,9 @@ TEST_F(CdxIndex, StaleIndexWithTheRightCountIsRebuiltOnOpen) {
     }
     for (int d = 0; d < 8; ++d) {
       bool kept = std::any_of(model.begin(), model.end(), [&](const auto& m) { return m.second == Key(d); });
-      if (!kept) EXPECT_EQ(xb_Seek(Key(d)), 0) << Key(d) << " is no longer in the table";
+      if (!kept) {
+        EXPECT_EQ(xb_Seek(Key(d)), 0) << Key(d) << " is no longer in the table";
+      }
     }
     std::multimap<std::string, long> order;
     for (const auto& [recno, key] : model) order.emplace(key.empty() ? std::string(8, ' ') : key, recno);
