@@ -292,6 +292,7 @@ void ValidateIndex(WorkArea& a, CdxIndex& idx) {
   for (auto& t : idx.Tags()) {
     if (!t->evaluable) continue;
     bool same;
+    std::vector<CdxEntry> fromTable;
     if (t->unique) {
       // Which record stands for a key is decided by the sorted table.
       auto expected = ExpectedEntries(a, *t, false);
@@ -308,11 +309,13 @@ void ValidateIndex(WorkArea& a, CdxIndex& idx) {
         }
       }
     } else {
-      same = TagMatches(*t, EntriesFromTable(a, *t, false), Count(a));
+      fromTable = EntriesFromTable(a, *t, false);
+      same = TagMatches(*t, fromTable, Count(a));
     }
     t->damaged = false;
     if (!same) {
-      t->Assign(ExpectedEntries(a, *t, false));
+      // Assign sorts; a unique tag first keeps one record per key.
+      t->Assign(t->unique ? ExpectedEntries(a, *t, false) : std::move(fromTable));
       changed = true;
     }
   }
