@@ -36,6 +36,18 @@ void DiaryStorage::CreateDiaryIndex() { DiaryEngine.IndexTag("", "DATE", "date",
 bool DiaryStorage::OpenDiaryFile() {
     lastError_.clear();
     lastErrorCode_ = 0;
+    if (!FileExistsNoCase(folder_, kDiaryTableName)) {
+        // Creating the table would also create an empty memo file over the
+        // one holding every entry's text; a first start has neither file.
+        for (const char* other : {kDiaryMemoName, kDiaryIndexName}) {
+            const std::string found = FindFileNoCase(folder_, other);
+            if (found.empty()) continue;
+            lastError_ = std::string(kFileOpenErrorText) + ": the diary table " + folder_ + kDiaryTableName +
+                         " is missing, but " + found +
+                         " is there. Nothing was changed; restore the table file from a backup or copy.";
+            return false;
+        }
+    }
     if (!FileExistsNoCase(folder_, kDiaryTableName) && !CreateDiaryTable()) {
         lastError_ = std::string(kFileOpenErrorText) + ": cannot create " + folder_ + kDiaryTableName + " (" +
                      xb::xb_ErrorText() + ")";

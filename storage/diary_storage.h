@@ -19,6 +19,7 @@ namespace quill {
 
 inline constexpr const char* kDiaryTableName = "QUILLBK.DBF";
 inline constexpr const char* kDiaryIndexName = "QUILLBK.CDX";
+inline constexpr const char* kDiaryMemoName = "QUILLBK.FPT";
 
 class DiaryStorage {
 public:
@@ -48,7 +49,9 @@ public:
     int LastErrorCode() const { return lastErrorCode_; }  // the engine's code, 0 if none
 
     // Opens the diary exclusively; creates the table and the index when
-    // they are missing. False on any failure (see LastError).
+    // they are missing. A missing table beside an existing memo or index
+    // file is damage, not a first start: nothing is created or changed and
+    // the open fails. False on any failure (see LastError).
     bool OpenDiaryFile();
     bool CreateDiaryTable();
     void CreateDiaryIndex();  // raises TXbError

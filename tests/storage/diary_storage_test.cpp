@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 
 #include "storage/diary_file_check.h"
 #include "storage/diary_storage.h"
@@ -234,6 +238,49 @@ TEST(DiaryStorage, OpenFailsCleanlyOnADamagedTable) {
     EXPECT_EQ(s.LastError().rfind(kFileOpenErrorText, 0), 0u) << s.LastError();
     EXPECT_GT(s.LastError().size(), std::string(kFileOpenErrorText).size()) << "the engine's reason is missing";
     EXPECT_FALSE(s.DiaryTable.Active());
+}
+
+std::string FileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A table file lost (deleted, renamed, moved) must not turn the next start
+// into a first start that writes an empty memo file over every entry's text.
+TEST(DiaryStorage, MissingTableBesideItsOtherFilesChangesNothing) {
+    struct Case {
+        const char* removed;     // files taken away after a day was saved
+        const char* namedInError;
+    };
+    const Case cases[] = {
+        {"QUILLBK.DBF", "QUILLBK.FPT"},
+        {"QUILLBK.DBF QUILLBK.FPT", "QUILLBK.CDX"},
+        {"QUILLBK.DBF QUILLBK.CDX", "QUILLBK.FPT"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.removed);
+        TempFolder dir;
+        {
+            DiaryStorage s(dir.path());
+            ASSERT_TRUE(s.OpenDiaryFile()) << s.LastError();
+            SaveDay(s, D(2024, 3, 1), EntryFor(D(2024, 3, 1)));
+        }
+        std::string removed = c.removed;
+        for (size_t at = 0; at < removed.size();) {
+            const size_t end = std::min(removed.find(' ', at), removed.size());
+            fs::remove(dir.path() + removed.substr(at, end - at));
+            at = end + 1;
+        }
+        std::map<std::string, std::string> before;
+        for (const auto& e : fs::directory_iterator(dir.path())) before[e.path().filename()] = FileBytes(e.path());
+        DiaryStorage s(dir.path());
+        EXPECT_FALSE(s.OpenDiaryFile());
+        EXPECT_NE(s.LastError().find("QUILLBK.DBF"), std::string::npos) << s.LastError();
+        EXPECT_NE(s.LastError().find(c.namedInError), std::string::npos) << s.LastError();
+        std::map<std::string, std::string> after;
+        for (const auto& e : fs::directory_iterator(dir.path())) after[e.path().filename()] = FileBytes(e.path());
+        EXPECT_EQ(before, after) << "the folder changed";
+    }
 }
 
 TEST(DiaryStorage, OpenFailsInAFolderThatCannotHoldTheTable) {
