@@ -20,6 +20,10 @@ inline constexpr uint8_t lsWrap = 0x01;
 inline constexpr uint8_t lsMeasure = 0x02;
 inline constexpr uint8_t lsAll = lsWrap | lsMeasure;
 
+// line flags: layout cache
+inline constexpr uint8_t lfChanged = 0x01;    // changed since the last layout
+inline constexpr uint8_t lfPageStart = 0x02;  // starts a new page
+
 // border flags
 inline constexpr uint8_t bfOn = 0x01;
 inline constexpr uint8_t bfEnds = 0x02;  // a following paragraph does not inherit it
@@ -49,14 +53,20 @@ inline constexpr uint8_t alJustify = 3;
 struct TLine {
   uint16_t height = 0;  // layout cache, pixels, including spacing
   uint16_t ascent = 0;  // layout cache, pixels
-  int32_t layoutValue = 0;
-  uint8_t lineFlags = 0;
+  int32_t top = 0;       // layout cache: pixels from the top of the document
+  uint8_t lineFlags = 0;  // lf* bits
   uint8_t spare = 0;
   uint8_t* text = nullptr;
   TCharAttr* attribs = nullptr;  // none in fmPlainText
   uint16_t capacity = 0;         // slots allocated
   uint16_t length = 0;           // slots in use
-  uint16_t layout[3] = {0, 0, 0};
+  // Layout cache: the line's width in pixels, and for a justified line the
+  // index after which spaces stretch, the extra pixels per space and the
+  // pixels left over (given out one each to the first spaces).
+  uint16_t width = 0;
+  uint16_t justifyStart = 0;
+  uint16_t extraPerSpace = 0;
+  uint16_t remainder = 0;
   TLine* next = nullptr;
   TLine* prev = nullptr;
   // Set when text lives in the same allocation as attribs (after the
