@@ -57,8 +57,16 @@ void TTextFinder::ClearFound() {
   foundLength_ = 0;
 }
 
+void TTextFinder::Sync() {
+  if (!doc_ || doc_->Generation() == generation_) return;
+  // Paragraphs were freed since the last call: the pointer may dangle, and
+  // a match found before is gone. Keep only the place, as a position.
+  Seek(paragraphStart_ + index_, false);
+}
+
 void TTextFinder::Restart() {
   paragraph_ = doc_ ? doc_->firstParagraph : nullptr;
+  generation_ = doc_ ? doc_->Generation() : 0;
   paragraphStart_ = 0;
   index_ = 0;
   ClearFound();
@@ -90,6 +98,7 @@ int TTextFinder::SetPosition(int position) {
 // changed the document since the finder last looked.
 void TTextFinder::Seek(int position, bool fromCurrent) {
   ClearFound();
+  if (doc_ && doc_->Generation() != generation_) fromCurrent = false;
   TParagraph* p;
   int start;
   if (fromCurrent && paragraph_) {
@@ -113,6 +122,7 @@ void TTextFinder::Seek(int position, bool fromCurrent) {
   paragraph_ = p;
   paragraphStart_ = start;
   index_ = position - start;
+  generation_ = doc_ ? doc_->Generation() : 0;
 }
 
 // ---- character rules ----------------------------------------------------------
@@ -284,6 +294,7 @@ void TTextFinder::SetFound(const ParaText& t, const Match& m) {
 // ---- searching ------------------------------------------------------------------
 
 void TTextFinder::FindForward(std::string_view pattern) {
+  Sync();
   ClearFound();
   const Prepared p = Prepare(pattern);
   if (pattern_.empty()) return;
@@ -301,6 +312,7 @@ void TTextFinder::FindForward(std::string_view pattern) {
 }
 
 void TTextFinder::FindBackward(std::string_view pattern) {
+  Sync();
   ClearFound();
   const Prepared p = Prepare(pattern);
   if (pattern_.empty() || !doc_ || !doc_->firstParagraph) return;
@@ -337,6 +349,7 @@ void TTextFinder::FindBackward(std::string_view pattern) {
 }
 
 bool TTextFinder::FindNext(std::string_view pattern) {
+  Sync();
   Seek(paragraphStart_ + index_ + foundLength_, true);
   FindForward(pattern);
   direction_ = 0;
@@ -344,6 +357,7 @@ bool TTextFinder::FindNext(std::string_view pattern) {
 }
 
 bool TTextFinder::FindPrevious(std::string_view pattern) {
+  Sync();
   Seek(paragraphStart_ + index_ - 1, true);
   FindBackward(pattern);
   direction_ = 1;
@@ -364,6 +378,7 @@ std::string TTextFinder::NextWord(bool fromCursor, int cursor) {
   wildcard = '*';
   wordDelimiter = ' ';
   wordMode = true;
+  Sync();
   if (RanOff()) Restart();
   if (fromCursor) SetPosition(cursor);
   while (FindNext("*")) {
@@ -376,6 +391,7 @@ std::string TTextFinder::NextWord(bool fromCursor, int cursor) {
 std::string TTextFinder::FoundText() const {
   std::string out;
   if (!found_ || foundLength_ <= 0 || !paragraph_) return out;
+  if (doc_ && doc_->Generation() != generation_) return out;  // the match is gone
   ParaText t;
   t.Attach(paragraph_);
   const int end = std::min(index_ + foundLength_, t.Length());
@@ -387,48 +403,28 @@ std::string TTextFinder::FoundText() const {
 // ---- replacing ------------------------------------------------------------------
 
 bool TTextFinder::ReplaceFound(std::string_view text) {
+  Sync();
   if (!found_ || !paragraph_ || !doc_) return false;
-  // The line holding the match's first character.
-  TLine* line = paragraph_->firstLine;
-  int offset = index_;
-  while (line && offset >= line->length && line->next) {
-    offset -= line->length;
-    line = line->next;
-  }
-  if (!line) return false;
-  int remaining = foundLength_;
-  const int here = std::min(remaining, line->length - offset);
+  const TTextPos start{paragraph_, index_};
+  const TTextPos end{paragraph_, index_ + foundLength_};
+  TTextPos after;
   try {
-    doc_->ReplaceInLine(paragraph_, line, &foundAttr_,
-                        reinterpret_cast<const uint8_t*>(text.data()), int(text.size()), here,
-                        offset);
+    // The new text goes in behind the match first, so that a failure
+    // leaves the match in place.
+    after = doc_->InsertText(end, text, &foundAttr_);
+    doc_->DeleteRange(start, end);
   } catch (const TRichTextError&) {
     return false;
   } catch (const std::bad_alloc&) {
     return false;
   }
-  remaining -= here;
-  // A match that ran on over later lines of the paragraph: remove the rest,
-  // dropping lines it empties (the first line always stays).
-  TLine* next = line->next;
-  while (remaining > 0 && next) {
-    TLine* l = next;
-    next = l->next;
-    const int cut = std::min(remaining, int(l->length));
-    remaining -= cut;
-    if (cut == l->length) {
-      doc_->DeleteLine(paragraph_, l);
-    } else {
-      doc_->ReplaceInLine(paragraph_, l, nullptr, nullptr, 0, cut, 0);
-    }
-  }
-  paragraph_->MarkForLayout();
-  foundLength_ = int(text.size());
+  foundLength_ = after.position - end.position;
   lastReplacement_.assign(text);
   return true;
 }
 
 void TTextFinder::ReplaceAll(std::string_view pattern, std::string_view replacement) {
+  Sync();
   Seek(paragraphStart_ + index_ + foundLength_, true);
   if (pattern.empty()) return;
   ClearFound();
@@ -439,7 +435,7 @@ void TTextFinder::ReplaceAll(std::string_view pattern, std::string_view replacem
       FindForward(pattern);
       if (!found_) return;
       if (ReplaceFound(replacement)) {
-        index_ += int(replacement.size());
+        index_ += foundLength_;
         ++replaceCount_;
       } else {
         // This match cannot take the replacement; leave it and go on.

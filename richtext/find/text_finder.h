@@ -49,8 +49,9 @@ class TTextFinder {
   std::string FoundText() const;
   const TCharAttr& FoundAttribute() const { return foundAttr_; }
   // Replaces the current match by text with the attribute of the match's
-  // first character; false when nothing is found or the line would grow past
-  // its limit (the document is then unchanged).
+  // first character; false when nothing is found (also when paragraphs were
+  // freed since the match was found) or memory runs out (the document is
+  // then unchanged).
   bool ReplaceFound(std::string_view text);
 
   // The editor's text search: wildcard '*', the current case and whole-word
@@ -121,9 +122,13 @@ class TTextFinder {
   bool SearchBackward(const ParaText& t, int lastEnd, const Prepared& p, Match& m) const;
   void SetFound(const ParaText& t, const Match& m);
   void ClearFound();
+  // Re-finds the current paragraph from the position when the document has
+  // freed paragraphs since the finder last looked at it.
+  void Sync();
 
   TRTFText* doc_;
   TParagraph* paragraph_ = nullptr;
+  uint64_t generation_ = 0;  // the document's generation paragraph_ belongs to
   int paragraphStart_ = 0;
   int index_ = 0;
   bool found_ = false;

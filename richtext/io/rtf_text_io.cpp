@@ -28,13 +28,6 @@ bool TagIsHtml(std::string_view name) {
   return false;
 }
 
-// Moves the lines of `from` behind `last` (a line of another paragraph).
-void AppendLines(TLine* last, TLine* first) {
-  if (!first) return;
-  last->next = first;
-  first->prev = last;
-}
-
 }  // namespace
 
 TLoadFormat TRTFTextIo::DetectFormat(std::string_view head) {
@@ -129,55 +122,7 @@ int TRTFTextIo::Load(std::string_view bytes, TLoadFormat format, bool recordForm
 }
 
 void TRTFTextIo::SpliceAtCaret(TParagraph* chain) {
-  TParagraph* par = caret.paragraph ? caret.paragraph : doc_.LastParagraph();
-  int pos = caret.paragraph ? std::clamp(caret.position, 0, par->TextLength()) : par->TextLength();
-  // Find the line holding the caret and split it there.
-  TLine* line = par->firstLine;
-  while (line->next && pos > line->length) {
-    pos -= line->length;
-    line = line->next;
-  }
-  TLine* tail = nullptr;
-  if (pos < line->length) {
-    tail = doc_.NewLine(nullptr, line->length - pos + 2);
-    const int n = line->length - pos;
-    std::memcpy(tail->text, line->text + pos, size_t(n));
-    if (line->attribs && tail->attribs)
-      std::memcpy(static_cast<void*>(tail->attribs), line->attribs + pos, size_t(n) * sizeof(TCharAttr));
-    tail->length = uint16_t(n);
-    tail->text[n] = 0;
-    line->length = uint16_t(pos);
-    line->text[pos] = 0;
-    tail->next = line->next;
-    if (tail->next) tail->next->prev = tail;
-  } else {
-    tail = line->next;
-    if (tail) tail->prev = nullptr;
-  }
-  line->next = nullptr;
-
-  // The chain's first paragraph joins the caret's paragraph.
-  TParagraph* last = chain;
-  while (last->next) last = last->next;
-  AppendLines(line, chain->firstLine);
-  chain->firstLine = nullptr;
-  TParagraph* end = par;
-  if (chain != last) {
-    TParagraph* second = chain->next;
-    second->prev = par;
-    last->next = par->next;
-    if (par->next) par->next->prev = last;
-    par->next = second;
-    end = last;
-  }
-  delete chain;
-  par->MarkForLayout();
-  TLine* endLine = doc_.Get_LastLine(end);
-  const int caretPos = end->TextLength();
-  AppendLines(endLine, tail);
-  end->MarkForLayout();
-  caret.paragraph = end;
-  caret.position = caretPos;
+  caret = doc_.InsertChain(caret, chain);
 }
 
 int ReadRtfDocument(TRTFText& doc, std::string_view rtf) {

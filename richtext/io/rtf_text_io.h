@@ -8,14 +8,9 @@
 #include <string_view>
 
 #include "richtext/model/rtf_text.h"
+#include "richtext/model/text_position.h"
 
 namespace quill {
-
-// A place in the document: character index within a paragraph.
-struct TTextPos {
-  TParagraph* paragraph = nullptr;
-  int position = 0;
-};
 
 // Plain text longer than this loads in fmPlainText.
 inline constexpr size_t kPlainTextLimit = 500000;

@@ -84,7 +84,22 @@ struct TLine {
   int FreeSlots() const { return capacity - length; }
 };
 
+// A paragraph owns its line chain: freeing the paragraph frees its lines.
+// Code that moves lines to another paragraph takes them out of firstLine
+// first.
 struct TParagraph {
+  TParagraph() = default;
+  TParagraph(const TParagraph&) = delete;
+  TParagraph& operator=(const TParagraph&) = delete;
+  ~TParagraph() {
+    TLine* l = firstLine;
+    while (l) {
+      TLine* n = l->next;
+      delete l;
+      l = n;
+    }
+  }
+
   int32_t firstIndent = 0;  // absolute position of the first line's start, twips
   int32_t leftIndent = 0;
   int32_t rightIndent = 0;

@@ -160,12 +160,7 @@ void TRTFText::ResizeLine(TLine* line, int newCapacity) {
 }
 
 void TRTFText::FreeParagraph(TParagraph* p) {
-  TLine* l = p->firstLine;
-  while (l) {
-    TLine* n = l->next;
-    delete l;
-    l = n;
-  }
+  ++generation_;
   delete p;
 }
 
@@ -224,7 +219,7 @@ void TRTFText::DeleteLine(TParagraph* par, TLine* line) {
     par->prev->MarkForLayout();
     par->prev->next = par->next;
     if (par->next) par->next->prev = par->prev;
-    delete par;
+    FreeParagraph(par);
     return;
   }
   if (line->prev) line->prev->next = line->next;

@@ -14,6 +14,7 @@
 #include "richtext/model/paragraph.h"
 #include "richtext/model/text_header.h"
 #include "richtext/model/text_object.h"
+#include "richtext/model/text_position.h"
 
 namespace quill {
 
@@ -47,6 +48,10 @@ class TRTFText {
   void Changed() {
     if (onChange) onChange();
   }
+  // Changes whenever a paragraph is freed (clearing, reloading, joining,
+  // deleting). Whoever keeps a paragraph pointer between calls (finder,
+  // input) compares it before using the pointer again.
+  uint64_t Generation() const { return generation_; }
 
   // Inserts a paragraph after `after` (or, with none, as the first paragraph
   // of an empty document or as the head of a new unlinked chain), inheriting
@@ -94,10 +99,56 @@ class TRTFText {
   // Clears tab entries that no paragraph's mask refers to.
   void CollectTabGarbage();
 
+  // ---- Edit primitives: the only way the finder, the load layer and the
+  // input layer change text. Each marks the paragraphs it changes for layout.
+
+  // The line and index holding a paragraph offset (clamped to the
+  // paragraph). An offset where one line ends and the next begins is put at
+  // the start of the next line, or with preferLineEnd at the end of the
+  // earlier one.
+  TDocPos PositionAt(TParagraph* paragraph, int offset, bool preferLineEnd = false) const;
+  // The paragraph offset of a line position.
+  static int OffsetOf(const TDocPos& pos);
+  // True when a lies before b in the document.
+  bool Precedes(const TTextPos& a, const TTextPos& b) const;
+  // Splits the paragraph at offset; the text from there on goes to a new
+  // paragraph after it, which inherits the properties as NewParagraph gives
+  // them but never a page break. Returns the new paragraph.
+  TParagraph* SplitParagraph(TParagraph* paragraph, int offset);
+  // Joins the next paragraph's text to this one (the forward deletion at a
+  // paragraph's end); this paragraph keeps its properties.
+  void JoinWithNext(TParagraph* paragraph);
+  // Deletes the characters between two places, in either order, across
+  // paragraphs; the first paragraph keeps its properties and takes the rest
+  // of the last one. Returns the place where the range began.
+  TTextPos DeleteRange(TTextPos from, TTextPos to);
+  // Inserts text (no paragraph breaks: bytes 13 are dropped, as are 0 and 3,
+  // which never occur in a line) with attr (the default attribute when
+  // null). A line that would pass its slot limit is spread over new lines.
+  // Returns the place after the text.
+  TTextPos InsertText(TTextPos at, std::string_view text, const TCharAttr* attr);
+  // Calls change for the attribute record of every character in the range
+  // (nothing in fmPlainText).
+  void ChangeAttributes(TTextPos from, TTextPos to, const std::function<void(TCharAttr&)>& change);
+  // Puts a separate paragraph chain (from a reader) in at a place: the
+  // chain's first paragraph joins the place's paragraph, the text after the
+  // place joins the chain's last paragraph. The document takes the chain.
+  // Returns the place after the inserted text.
+  TTextPos InsertChain(TTextPos at, TParagraph* chain);
+
  private:
   void FreeObjects();
   void FreeFootnotes();
-  static void FreeParagraph(TParagraph* p);
+  void FreeParagraph(TParagraph* p);
+  // Unlinks a paragraph that is not the document's only one and frees it.
+  void UnlinkParagraph(TParagraph* p);
+  // Deletes [from, to) within one paragraph, dropping lines it empties but
+  // keeping one line.
+  void DeleteInParagraph(TParagraph* p, int from, int to);
+  // Moves the characters from index on into a new line linked after line.
+  TLine* SplitLine(TLine* line, int index);
+
+  uint64_t generation_ = 0;
 };
 
 }  // namespace quill

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "richtext/model/model_types.h"
 
@@ -45,6 +46,27 @@ constexpr uint8_t BlueOf(uint32_t c) { return uint8_t((c >> 16) & 0xFF); }
 
 extern const std::array<uint32_t, kColorCount> kDefaultColorTable;
 
+// A callback into the object that owns the holder. A copy of the holder
+// belongs to another owner (or none), so copying leaves the callback behind:
+// a copy starts without one and an assignment keeps the target's own.
+class TOwnerCallback {
+ public:
+  TOwnerCallback() = default;
+  TOwnerCallback(const TOwnerCallback&) {}
+  TOwnerCallback& operator=(const TOwnerCallback&) { return *this; }
+  TOwnerCallback& operator=(std::function<void()> f) {
+    fn_ = std::move(f);
+    return *this;
+  }
+  explicit operator bool() const { return static_cast<bool>(fn_); }
+  void operator()() const {
+    if (fn_) fn_();
+  }
+
+ private:
+  std::function<void()> fn_;
+};
+
 class TTextHeader {
  public:
   TTextHeader();
@@ -74,7 +96,8 @@ class TTextHeader {
 
   // Called by FindOrAddTab once when the tab table is full; it may free
   // entries that no paragraph refers to. The document installs its own.
-  std::function<void()> freeUnusedTabs;
+  // It belongs to the header's owner, so copying a header never copies it.
+  TOwnerCallback freeUnusedTabs;
 
   TRulerUnit RulerUnit() const { return rulerInch ? Inch : Centimeter; }
   void SetRulerUnit(TRulerUnit u) { rulerInch = (u == Inch); RecomputeTextSize(); }

@@ -297,6 +297,42 @@ TEST(TextFinder, ClearResetsOptionsAndPlace) {
   EXPECT_EQ(f.FoundStart(), 0);
 }
 
+// The finder keeps its place between calls; when the document frees
+// paragraphs in between (clear, reload, joining) it must not read them again.
+TEST(TextFinder, KeepsOnlyItsPlaceWhenParagraphsAreFreed) {
+  struct Case {
+    const char* name;
+    const char* before;
+    const char* after;  // rebuilt after clearing; null: last paragraph disposed
+    bool found;
+    int start;
+  } cases[] = {
+      {"reloaded: goes on from the same position", "a|b|cat cat", "cat cat cat", true, 4},
+      {"reloaded shorter: runs off the end", "a|b|cat cat", "cat", false, 0},
+      {"matched paragraph disposed", "a|cat", nullptr, false, 0},
+  };
+  for (const auto& c : cases) {
+    DocBuilder b;
+    Build(b, c.before);
+    TTextFinder f(&b.doc);
+    ASSERT_TRUE(f.FindNext("cat")) << c.name;
+    if (c.after) {
+      b.doc.ClearDocument();
+      b.par = b.doc.firstParagraph;
+      Build(b, c.after);
+    } else {
+      b.doc.DisposeParagraph(b.doc.LastParagraph());
+    }
+    const std::string text = TextOf(b.doc);
+    // The old match is gone: it is neither shown nor replaced.
+    EXPECT_EQ(f.FoundText(), "") << c.name;
+    EXPECT_FALSE(f.ReplaceFound("dog")) << c.name;
+    EXPECT_EQ(TextOf(b.doc), text) << c.name;
+    EXPECT_EQ(f.FindNext("cat"), c.found) << c.name;
+    EXPECT_EQ(f.FoundStart(), c.start) << c.name;
+  }
+}
+
 TEST(Win1252Case, LettersAndLowerCase) {
   EXPECT_EQ(LowerCase1252('A'), 'a');
   EXPECT_EQ(LowerCase1252(0xC0), 0xE0);

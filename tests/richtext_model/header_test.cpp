@@ -1,6 +1,7 @@
 // Font table, ruler grid and tab stop table of the document header.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "richtext/model/rtf_text.h"
@@ -104,6 +105,27 @@ TEST(TabTable, FullTableAsksItsOwnerOnceToFreeEntries) {
   h.freeUnusedTabs = [&] { ++calls; };
   EXPECT_EQ(h.FindOrAddTab(8888, tkLeft), 0u);
   EXPECT_EQ(calls, 2);
+}
+
+// The tab callback reaches into the header's owner. A copied header must not
+// call into the document it was copied from, which may be gone by then.
+TEST(Header, CopyKeepsTheTargetsOwnTabCallback) {
+  auto source = std::make_unique<TRTFText>();
+  for (int i = 0; i < kTabCount; ++i) ASSERT_NE(source->header.FindOrAddTab(1440 * (i + 1), tkLeft), 0u);
+  TRTFText target;
+  target.header = source->header;  // a full table
+  target.firstParagraph->tabMask = 1u << 0;  // only the first stop is used here
+  TTextHeader loose(source->header);
+  source.reset();
+
+  // The target's own callback frees the stops its paragraphs do not use.
+  EXPECT_EQ(target.header.FindOrAddTab(99999, tkLeft), 1u << 1);
+  EXPECT_EQ(target.header.tabPositions[0], 1440);
+  EXPECT_EQ(target.header.tabPositions[1], 99999);
+  EXPECT_EQ(target.header.tabPositions[2], 0);
+  // A copy without an owner has nobody to ask: its full table stays full.
+  EXPECT_EQ(loose.FindOrAddTab(99999, tkLeft), 0u);
+  EXPECT_EQ(loose.tabPositions[kTabCount - 1], 1440 * kTabCount);
 }
 
 TEST(Header, DefaultsAndTextSize) {
