@@ -280,6 +280,9 @@ int TRTFTextPaint::LayoutDocument(const std::function<void(int)>& progress) {
 }
 
 int TRTFTextPaint::RelayoutAll(const std::function<void(int)>& progress) {
+  if (inLayout_) return documentHeight_;
+  // Everything is drawn again: no line needs telling apart.
+  lineDigest_.clear();
   MarkAll(lsAll);
   return LayoutDocument(progress);
 }

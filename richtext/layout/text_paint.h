@@ -110,6 +110,9 @@ class TRTFTextPaint {
   // freed). KEEP are places in this paragraph (caret, selection ends) that
   // move to the line and index holding the same character. Without COMPARE
   // every line counts as changed and the result is wcParagraphHeight.
+  // Measures first when the paragraph is marked for it. Line tops after the
+  // paragraph move only with the next Paginate (or LayoutDocument). The
+  // widget clears lfChanged once it has drawn a line.
   int WrapParagraph(TParagraph* paragraph, bool compare, std::span<TLineSpot* const> keep = {});
   // Assigns tops and page starts to all lines; returns the document height.
   int Paginate();
@@ -117,7 +120,8 @@ class TRTFTextPaint {
   // paginates; PROGRESS receives 0..100. Returns the document height. Does
   // nothing (returns the last height) when entered again while running.
   int LayoutDocument(const std::function<void(int percent)>& progress = {});
-  // Marks every paragraph and lays the document out.
+  // Marks every paragraph and lays the document out (after a load, a page
+  // set-up or anything else that calls for drawing everything again).
   int RelayoutAll(const std::function<void(int percent)>& progress = {});
   int DocumentHeight() const { return documentHeight_; }
   bool InLayout() const { return inLayout_; }
