@@ -160,6 +160,10 @@ void TRTFTextPaint::MeasureParagraph(TParagraph* paragraph) {
 }
 
 void TRTFTextPaint::MeasureImpl(TParagraph* p) {
+  // A run of characters in one font, size and style shares one lookup.
+  const TFontMeasures* shownPtr = nullptr;
+  const TFontMeasures* fullPtr = nullptr;
+  TCharAttr runAttr;
   for (TLine* line = p->firstLine; line; line = line->next) {
     if (line->attribs && !doc_.plainMode) {
       for (int i = 0; i < line->length; ++i) {
@@ -169,10 +173,15 @@ void TRTFTextPaint::MeasureImpl(TParagraph* p) {
           a.width = a.height = a.ascent = 0;
           continue;
         }
-        TFontSpec spec = FontFor(a);
-        const TFontMeasures& shown = Fonts(spec);
-        spec.pointSize = a.PointSize();
-        const TFontMeasures& full = Fonts(spec);
+        if (!shownPtr || a.font != runAttr.font || a.size != runAttr.size || a.style != runAttr.style) {
+          TFontSpec spec = FontFor(a);
+          shownPtr = &Fonts(spec);
+          spec.pointSize = a.PointSize();
+          fullPtr = &Fonts(spec);
+          runAttr = a;
+        }
+        const TFontMeasures& shown = *shownPtr;
+        const TFontMeasures& full = *fullPtr;
         a.height = full.height;
         a.ascent = full.ascent;
         if ((c == kObjectKeyChar || c == kObjectIdChar) && (a.marks & cmObject)) {
