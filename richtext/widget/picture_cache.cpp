@@ -182,6 +182,29 @@ QImage DecodeMetafileBitmap(const uint8_t* p, size_t n) {
   return DecodeDib(dib, dibSize);
 }
 
+// Kind, size, and a few hundred bytes spread over the data: cheap enough
+// for every paint, and different for any two pictures one would swap.
+uint64_t Fingerprint(const TPicture& picture) {
+  uint64_t h = 1469598103934665603ull;
+  auto mix = [&h](uint64_t v) {
+    h ^= v;
+    h *= 1099511628211ull;
+  };
+  const auto& d = picture.data;
+  mix(picture.kind);
+  mix(d.size());
+  mix(uint64_t(uint32_t(picture.pixelWidth)) << 32 | uint32_t(picture.pixelHeight));
+  mix(uint64_t(uint32_t(picture.bitsPerPixel)) << 32 | uint32_t(picture.widthBytes));
+  const size_t n = d.size();
+  if (n <= 1024) {
+    for (uint8_t b : d) mix(b);
+  } else {
+    for (size_t i = 0; i < 256; ++i) mix(d[i * (n - 1) / 255]);
+    for (size_t i = 0; i < 128; ++i) mix(d[i] | uint64_t(d[n - 1 - i]) << 8);
+  }
+  return h;
+}
+
 }  // namespace
 
 QImage DecodePicture(const TPicture& picture) {
@@ -202,11 +225,10 @@ QImage DecodePicture(const TPicture& picture) {
 const QImage* TPictureCache::Find(const TPicture* picture) {
   if (!picture) return nullptr;
   Entry& e = cache_[picture];
-  if (!e.decoded || e.data != picture->data.data() || e.size != picture->data.size() || e.kind != picture->kind) {
+  const uint64_t fingerprint = Fingerprint(*picture);
+  if (!e.decoded || e.fingerprint != fingerprint) {
     e.decoded = true;
-    e.data = picture->data.data();
-    e.size = picture->data.size();
-    e.kind = picture->kind;
+    e.fingerprint = fingerprint;
     e.image = DecodePicture(*picture);
   }
   return e.image.isNull() ? nullptr : &e.image;

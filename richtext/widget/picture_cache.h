@@ -19,7 +19,7 @@ QImage DecodePicture(const TPicture& picture);
 
 // Decoded pictures by the document's picture, so that painting decodes each
 // only once. A picture whose bytes changed (or a new one at a freed one's
-// address) is decoded again.
+// address) is decoded again: the entry keeps a fingerprint of the bytes.
 class TPictureCache {
  public:
   // The image, or null when the picture cannot be decoded.
@@ -30,9 +30,7 @@ class TPictureCache {
 
  private:
   struct Entry {
-    const uint8_t* data = nullptr;
-    size_t size = 0;
-    uint8_t kind = 0;
+    uint64_t fingerprint = 0;
     bool decoded = false;
     QImage image;
   };

@@ -87,27 +87,34 @@ void TRichTextFiles::LoadFromFile(const std::string& path) {
 
 void TRichTextFiles::SaveToFile(const std::string& path) {
   const std::string failure = "Cannot create file " + path;
+  // Through a link the file it names is replaced, not the link.
+  std::string target = path;
+  std::error_code ec;
+  if (std::filesystem::is_symlink(path, ec)) {
+    const auto real = std::filesystem::canonical(path, ec);
+    if (!ec) target = real.string();
+  }
   struct stat old {};
-  const bool exists = ::stat(path.c_str(), &old) == 0;
+  const bool exists = ::stat(target.c_str(), &old) == 0;
   // A file we may not write stays as it is, as it would if we opened it.
-  if (exists && (S_ISDIR(old.st_mode) || ::access(path.c_str(), W_OK) != 0)) throw TFileOperationError(failure);
+  if (exists && (S_ISDIR(old.st_mode) || ::access(target.c_str(), W_OK) != 0)) throw TFileOperationError(failure);
 
   // The text goes to a new file beside the old one and is swapped in once
   // it is on disk, so that a failed write leaves the old file whole. The
   // new name keeps the old one as its start, so the format chosen by name
   // is the same.
-  const std::string fresh = path + ".saving";
+  const std::string fresh = target + ".saving";
   std::string error;
   if (quill::SaveToFile(doc_, fresh, saveFormat, writeOptions, &error) != kWriteOk) {
     std::remove(fresh.c_str());
     throw TFileOperationError(failure);
   }
   if (exists) ::chmod(fresh.c_str(), old.st_mode & 07777);
-  if (std::rename(fresh.c_str(), path.c_str()) != 0) {
+  if (std::rename(fresh.c_str(), target.c_str()) != 0) {
     std::remove(fresh.c_str());
     throw TFileOperationError(failure);
   }
-  SyncFolder(path);
+  SyncFolder(target);
   fileName_ = path;
 }
 

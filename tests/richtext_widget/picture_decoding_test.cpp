@@ -257,6 +257,17 @@ TEST(PictureCache, DecodesOncePerPicture) {
   p.data = Encode(other, "PNG");
   ASSERT_NE(cache.Find(&p), nullptr);
   EXPECT_EQ(cache.Find(&p)->size(), QSize(5, 5));
+  // Bitmaps of one size with other pixels, in the same bytes.
+  TPicture bitmap = Picture(pkBitmap, Bytes(4 * 3 * 2000, 0x00));
+  bitmap.pixelWidth = 2000;
+  bitmap.pixelHeight = 4;
+  bitmap.bitsPerPixel = 24;
+  bitmap.widthBytes = 6000;
+  ASSERT_NE(cache.Find(&bitmap), nullptr);
+  EXPECT_EQ(cache.Find(&bitmap)->pixelColor(1500, 2), QColor(0, 0, 0));
+  std::fill(bitmap.data.begin(), bitmap.data.end(), 0xFF);
+  EXPECT_EQ(cache.Find(&bitmap)->pixelColor(1500, 2), QColor(255, 255, 255));
+  cache.Forget(&bitmap);
   // Undecodable pictures are remembered as such.
   TPicture meta = Picture(pkMetafile, Bytes(40, 0));
   EXPECT_EQ(cache.Find(&meta), nullptr);

@@ -186,6 +186,20 @@ TEST(RichTextFilesSave, ReplacesAnOlderFile) {
   EXPECT_EQ(Paragraphs(again), (std::vector<std::string>{"new"}));
 }
 
+TEST(RichTextFilesSave, ThroughALinkTheLinkedFileIsReplaced) {
+  test::TempFolder dir;
+  const std::string real = dir.File("real.rtf"), link = dir.File("link.rtf");
+  test::WriteFile(real, "old");
+  std::filesystem::create_symlink(real, link);
+  TRTFText doc;
+  Load(doc, "{\\rtf1 through}");
+  TRichTextFiles files(doc);
+  files.SaveToFile(link);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(test::ReadFile(real).rfind("{\\rtf1", 0), 0u);
+  EXPECT_EQ(files.FileName(), link);
+}
+
 TEST(RichTextFilesSave, UncreatableFileFailsWithItsNameAndKeepsTheOldOne) {
   test::TempFolder dir;
   TRTFText doc;
