@@ -38,6 +38,7 @@ QString DrawnFamily(std::string_view name) {
   if (name.empty()) name = kDefaultFont;
   static constexpr std::pair<std::string_view, const char*> kCompatible[] = {
       {"Arial", "Liberation Sans"},
+      {"Arial Narrow", "Liberation Sans Narrow"},
       {"Times New Roman", "Liberation Serif"},
       {"Courier New", "Liberation Mono"},
   };

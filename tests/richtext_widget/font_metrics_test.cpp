@@ -30,6 +30,7 @@ TEST(QtFontMetrics, WindowsNamesDrawInMetricCompatibleFonts) {
   const Case cases[] = {{"Arial", "Liberation Sans"},         {"ARIAL", "Liberation Sans"},
                         {"Times New Roman", "Liberation Serif"}, {"courier new", "Liberation Mono"},
                         {"", "Liberation Sans"},               {"Arial ", "Liberation Sans"},
+                        {"Arial Narrow", "Liberation Sans Narrow"},
                         {"DejaVu Sans", "DejaVu Sans"}};
   TQtFontMetrics metrics;
   for (const auto& c : cases) {
