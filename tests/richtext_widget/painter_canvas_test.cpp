@@ -185,6 +185,21 @@ TEST(PainterCanvas, CharactersOutsideAsciiAreDrawn) {
   }
 }
 
+TEST(PainterCanvas, LettersTheFontLacksComeFromAnotherFont) {
+  // OpenSymbol has digits and signs but no letters.
+  const TTextRunStyle style = Style(0, 0, 20, "OpenSymbol");
+  const TFontMeasures m = MeasuresOf(style);
+  const std::string text = "Ab+";
+  const QImage img = Paint(200, 60, [&](TPainterCanvas& c) { c.DrawText(5, 45, WidthOf(text, style), m.ascent, m.height, text, style); });
+  int x = 5;
+  for (char ch : text) {
+    const int w = m.widths[uint8_t(ch)];
+    ASSERT_GT(w, 0) << ch;
+    EXPECT_GT(CountOf(img, QRect(x, 0, w, 60), IsInk), 5) << ch;
+    x += w;
+  }
+}
+
 TEST(PainterCanvas, FillLinesAndSelection) {
   const QImage img = Paint(100, 60, [&](TPainterCanvas& c) {
     c.FillRect(10, 10, 20, 10, kBlue);
