@@ -56,7 +56,7 @@ void TRichTextFiles::Clear() {
   entry.Assign(font.name);
   TCharAttr& a = doc_.defaultAttr;
   a.font = 0;
-  a.size = uint8_t(std::clamp(font.size, 1, 255));
+  a.size = uint8_t(font.size <= 0 ? 10 : std::min(font.size, 255));
   a.SetBackColor(ColorIndexOf(doc_.header, backgroundColor));
   a.SetTextColor(ColorIndexOf(doc_.header, font.color));
   a.style = uint8_t(font.style & (csBold | csItalic | csUnderline));

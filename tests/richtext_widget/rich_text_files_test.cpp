@@ -47,6 +47,9 @@ TEST(RichTextFilesClear, FontFieldsMapToTheRecord) {
       {{"Arial", 9, MakeRGB(0, 0, 0), csUnderline}, MakeRGB(192, 192, 192), "Arial", 9, 0, 13, csUnderline},
       // The name is cut to 31 characters.
       {{longName, 20, MakeRGB(0, 0, 128), 0}, 0xFFFFFF, longName.substr(0, 31), 20, 11, 12, 0},
+      // Sizes a record cannot hold: none gives the usual 10, a huge one the largest.
+      {{"Arial", 0, 0, 0}, 0xFFFFFF, "Arial", 10, 0, 12, 0},
+      {{"Arial", 400, 0, 0}, 0xFFFFFF, "Arial", 255, 0, 12, 0},
   };
   for (const auto& c : cases) {
     TRTFText doc;
