@@ -141,8 +141,8 @@ QImage DecodeMetafileBitmap(const uint8_t* p, size_t n) {
     const uint16_t function = Le16(p + at + 4);
     if (bytes < 6 || at + bytes > n || function == 0) break;
     const uint8_t* r = p + at + 6;
-    size_t params = 0;  // bytes before the DIB in this record
-    int w = 0, h = 0;
+    size_t params = 0;            // bytes before the DIB in this record
+    size_t heightAt = 0, widthAt = 0;  // where the destination size stands
     switch (function) {
       case 0x020C:  // window extent: height, width
         if (bytes >= 10) {
@@ -151,20 +151,16 @@ QImage DecodeMetafileBitmap(const uint8_t* p, size_t n) {
         }
         break;
       case 0x0F43:  // StretchDIBits
-        params = 22;
-        h = int16_t(Le16(r + 14)), w = int16_t(Le16(r + 16));
+        params = 22, heightAt = 14, widthAt = 16;
         break;
       case 0x0B41:  // DIBStretchBlt
-        params = 20;
-        h = int16_t(Le16(r + 12)), w = int16_t(Le16(r + 14));
+        params = 20, heightAt = 12, widthAt = 14;
         break;
       case 0x0940:  // DIBBitBlt
-        params = 16;
-        h = int16_t(Le16(r + 8)), w = int16_t(Le16(r + 10));
+        params = 16, heightAt = 8, widthAt = 10;
         break;
       case 0x0D33:  // SetDIBitsToDevice
-        params = 18;
-        h = int16_t(Le16(r + 10)), w = int16_t(Le16(r + 12));
+        params = 18, heightAt = 10, widthAt = 12;
         break;
       default:
         break;
@@ -172,8 +168,8 @@ QImage DecodeMetafileBitmap(const uint8_t* p, size_t n) {
     if (params > 0 && bytes > 6 + params + 40 && (dib == nullptr || size_t(bytes) > dibSize)) {
       dib = r + params;
       dibSize = size_t(bytes) - 6 - params;
-      destW = std::abs(w);
-      destH = std::abs(h);
+      destH = std::abs(int16_t(Le16(r + heightAt)));
+      destW = std::abs(int16_t(Le16(r + widthAt)));
     }
     at += size_t(bytes);
   }
