@@ -10,12 +10,6 @@
 
 namespace quill {
 
-namespace {
-
-bool Drawable(uint8_t c) { return c >= 32 && c != 127; }
-
-}  // namespace
-
 QColor QtColorOf(uint32_t color) { return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF)); }
 
 void TPainterCanvas::DrawText(int x, int baseline, int width, int ascent, int height, std::string_view text,
@@ -47,15 +41,14 @@ void TPainterCanvas::DrawText(int x, int baseline, int width, int ascent, int he
   int pen = x;
   for (char raw : text) {
     const uint8_t c = uint8_t(raw);
-    if (Drawable(c) && c != ' ') {
-      const QChar ch{char16_t(Win1252ToUnicode(c))};
-      quint32 glyph = 0;
-      int count = 1;
-      if (entry.rawFont.isValid() && entry.rawFont.glyphIndexesForChars(&ch, 1, &glyph, &count) && glyph != 0) {
-        glyphs.push_back(glyph);
+    // Codes without a width of their own (tab, line break, object
+    // characters, unused bytes) draw nothing.
+    if (c != ' ' && widths[c] > 0) {
+      if (entry.glyphs[c] != 0) {
+        glyphs.push_back(entry.glyphs[c]);
         positions.push_back(QPointF(pen, glyphBaseline));
       } else {
-        unplaced.emplace_back(pen, ch);
+        unplaced.emplace_back(pen, QChar{char16_t(Win1252ToUnicode(c))});
       }
     }
     pen += widths[c];

@@ -97,6 +97,15 @@ const TQtFontEntry& TQtFontMetrics::Entry(const TFontSpec& spec) {
   e->strikeOutOffset = std::max(1, qRound(fullMetrics.strikeOutPos()));
   e->lineThickness = std::max(1, qRound(fullMetrics.lineWidth()));
   e->rawFont = QRawFont::fromFont(e->font);
+  if (e->rawFont.isValid()) {
+    for (int c = 32; c < 256; ++c) {
+      if (DrawsNothing(c)) continue;
+      const QChar ch{char16_t(Win1252ToUnicode(uint8_t(c)))};
+      int count = 1;
+      quint32 glyph = 0;
+      if (e->rawFont.glyphIndexesForChars(&ch, 1, &glyph, &count)) e->glyphs[size_t(c)] = glyph;
+    }
+  }
   return *cache_.emplace(std::move(key), std::move(e)).first->second;
 }
 

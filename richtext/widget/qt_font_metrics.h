@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QRawFont>
 #include <QString>
+#include <array>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -25,6 +26,7 @@ QString DrawnFamily(std::string_view name);
 struct TQtFontEntry {
   QFont font;               // the characters' font (smaller for super- and subscript)
   QRawFont rawFont;         // the same font for placing glyphs one by one
+  std::array<quint32, 256> glyphs{};  // glyph of each character code in rawFont; 0 none
   TFontMeasures measures;
   int baselineShift = 0;    // pixels the characters sit below (+) or above (-) the base line
   int underlineOffset = 1;  // pixels below the base line

@@ -185,6 +185,15 @@ TEST(PainterCanvas, CharactersOutsideAsciiAreDrawn) {
   }
 }
 
+TEST(PainterCanvas, CodesWithoutWidthDrawNothing) {
+  // Tab, object character, line break and an unused code page byte.
+  const TTextRunStyle style = Style(0);
+  const TFontMeasures m = MeasuresOf(style);
+  const QImage with = Paint(200, 60, [&](TPainterCanvas& c) { c.DrawText(5, 45, 0, m.ascent, m.height, "a\t\x01\n\x81" "b", style); });
+  const QImage without = Paint(200, 60, [&](TPainterCanvas& c) { c.DrawText(5, 45, 0, m.ascent, m.height, "ab", style); });
+  EXPECT_EQ(with, without);
+}
+
 TEST(PainterCanvas, LettersTheFontLacksComeFromAnotherFont) {
   // OpenSymbol has digits and signs but no letters.
   const TTextRunStyle style = Style(0, 0, 20, "OpenSymbol");
