@@ -1,8 +1,8 @@
 // Text runs, fills, lines and the selection painted into an image.
 #include <gtest/gtest.h>
 
-#include <QPdfWriter>
 #include <QPrinter>
+#include <QWidget>
 
 #include "canvas_test_support.h"
 #include "richtext/io/rtf_text_io.h"
@@ -243,6 +243,31 @@ TEST(PainterCanvas, SelectionTwiceRestoresThePicture) {
     c.HighlightRect(0, 0, 100, 60);
   });
   EXPECT_EQ(plain, twice);
+}
+
+// A window painting through the canvas, as the editor does.
+class RunView : public QWidget {
+ public:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    TPainterCanvas canvas(painter, fonts, pictures);
+    TTextRunStyle style = Style(kRed);
+    style.hasBackground = true;
+    style.background = kYellow;
+    const TFontMeasures m = fonts.Measure(style.font);
+    canvas.DrawText(10, 40, 100, m.ascent, m.height, "Screen", style);
+  }
+  TQtFontMetrics fonts;
+  TPictureCache pictures;
+};
+
+TEST(PainterCanvas, PaintsAWindow) {
+  RunView view;
+  view.resize(200, 80);
+  const QImage shot = view.grab().toImage();
+  EXPECT_GT(CountOf(shot, QRect(10, 0, 100, 80), test::IsRed), 30);
+  EXPECT_TRUE(test::Is(shot.pixelColor(105, 40 - MeasuresOf(Style(kRed)).ascent + 1), 255, 255, 0));
+  EXPECT_EQ(CountOf(shot, QRect(120, 0, 80, 80), test::IsRed), 0);
 }
 
 TEST(PainterCanvas, PrinterPageAsPdf) {
