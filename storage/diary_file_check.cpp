@@ -452,7 +452,9 @@ DiaryCheckReport CheckDiaryFiles(const std::string& folder) {
                 continue;
             }
             if (rec.key.empty()) {
-                r.warnings.push_back("record " + std::to_string(rec.recNo) + ": live record without a date key");
+                r.problems.push_back("record " + std::to_string(rec.recNo) +
+                                     ": live record without a date key (left by an interrupted save; "
+                                     "opening the diary or a rebuild removes it)");
                 continue;
             }
             Date d;

@@ -34,6 +34,7 @@ bool DiaryStorage::CreateDiaryTable() {
 void DiaryStorage::CreateDiaryIndex() { DiaryEngine.IndexTag("", "DATE", "date", 0, false, ""); }
 
 bool DiaryStorage::OpenDiaryFile() {
+    openNotes_.clear();
     lastError_.clear();
     lastErrorCode_ = 0;
     if (!FileExistsNoCase(folder_, kDiaryTableName)) {
@@ -62,6 +63,8 @@ bool DiaryStorage::OpenDiaryFile() {
         if (!FileExistsNoCase(folder_, kDiaryIndexName)) CreateDiaryIndex();
         DiaryEngine.SetOrder(1);
         XbEnv1.SetDeleted(true);
+        if (const int removed = RemoveKeylessRecords())
+            openNotes_.push_back(std::to_string(removed) + " record(s) without a date key, left by an interrupted save, were removed");
         return true;
     } catch (const TXbError& e) {
         lastError_ = e.FullText();
@@ -140,17 +143,43 @@ void DiaryStorage::AppendNewDay(Date currentDate, const std::string& storedText)
 }
 
 void DiaryStorage::RemoveCurrentEntry() {
-    // The key goes first, in a write of its own: if the program dies half
-    // way, what is left is a record no seek can find, never a day whose
-    // text was emptied but that still shows up.
+    // Key, text and deleted flag go in one record write: a kill leaves the
+    // day either as it was or removed, never a live record without a key.
     DiaryTable.Edit();
     DiaryTable.SetFieldText("DATE", "");
-    DiaryTable.Post();
-    DiaryTable.Edit();
     DiaryTable.SetFieldText("ENTRY", "");
-    DiaryTable.Post();
-    DiaryTable.Delete();
+    DiaryTable.PostDeleted();
     EntryExists = false;
+}
+
+int DiaryStorage::RemoveKeylessRecords() {
+    // Earlier versions removed a day in three writes and appended a blank
+    // record before its key; a kill in between left a live record without a
+    // key, which sorts first and would make "&First" land on today. Its
+    // text, if any, was being removed or never saved: flag it deleted and
+    // leave the text in the memo file until the next rebuild.
+    int removed = 0;
+    const int order = DiaryEngine.TagArea("DATE");
+    if (order != 0) {
+        // In date order the empty keys come first.
+        DiaryEngine.SetOrder(order);
+        for (DiaryTable.First(); !DiaryTable.IsEmpty() && DiaryTable.FieldText("DATE").empty(); DiaryTable.First()) {
+            DiaryTable.Edit();
+            DiaryTable.PostDeleted();
+            ++removed;
+        }
+        return removed;
+    }
+    for (DiaryTable.First(); !DiaryTable.Eof();) {
+        if (!DiaryTable.FieldText("DATE").empty()) {
+            DiaryTable.Next();
+            continue;
+        }
+        DiaryTable.Edit();
+        DiaryTable.PostDeleted();
+        ++removed;
+    }
+    return removed;
 }
 
 bool DiaryStorage::SaveEntry(Date currentDate, const std::string& storedText) {
@@ -170,10 +199,11 @@ bool DiaryStorage::SaveEntry(Date currentDate, const std::string& storedText) {
 
 void DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
     DiaryTable.DisableControls();
-    XbEnv1.SetDeleted(false);
     const std::string filter = DiaryEngine.DBFilter();
     DiaryEngine.SetFilter("");
     try {
+        RemoveKeylessRecords();
+        XbEnv1.SetDeleted(false);
         DiaryEngine.CloseIndexes();
         // The index is rebuilt from nothing, so a damaged one cannot get in
         // the way; a file that will not go is not a reason to stop.

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "dates/date_keys.h"
 #include "storage/xb_data_link.h"
@@ -47,6 +48,9 @@ public:
     // Why the last OpenDiaryFile returned false ("" when it did not).
     const std::string& LastError() const { return lastError_; }
     int LastErrorCode() const { return lastErrorCode_; }  // the engine's code, 0 if none
+    // What the last successful OpenDiaryFile found damaged and mended or
+    // worked around, one sentence each (empty when the files were sound).
+    const std::vector<std::string>& OpenNotes() const { return openNotes_; }
 
     // Opens the diary exclusively; creates the table and the index when
     // they are missing. A missing table beside an existing memo or index
@@ -75,6 +79,8 @@ public:
     void UpdateCurrentEntry(Date currentDate, const std::string& storedText);
     void AppendNewDay(Date currentDate, const std::string& storedText);
     void RemoveCurrentEntry();
+    // Flags deleted every live record whose key is empty; returns how many.
+    int RemoveKeylessRecords();
 
     // Removes deleted records for good and builds the index from scratch.
     // PROGRESS receives (phase 0 = pack, 1 = index, percent). On failure
@@ -90,6 +96,7 @@ private:
     std::string folder_;
     std::string lastError_;
     int lastErrorCode_ = 0;
+    std::vector<std::string> openNotes_;
 };
 
 }  // namespace quill

@@ -45,6 +45,11 @@ struct WorkArea {
   const CdxTag* posTag = nullptr;
   Expression filter;
   std::string filterText;
+  // Memo texts already in fresh blocks, waiting for the record write that
+  // points at them (xb_StageMemo): field offset -> first block.
+  std::vector<std::pair<int, std::uint32_t>> stagedMemos;
+  // What the open found damaged and worked around (xb_DamageText).
+  std::string damage;
   // While a structure is being defined (xb_CreateNew .. xb_CreateExec).
   bool creating = false;
   std::vector<DbfField> newFields;
@@ -152,6 +157,7 @@ std::string FindSibling(const std::string& dbfPath, const char* upperExt) {
 long Count(const WorkArea& a) { return a.dbf.RecordCount(); }
 
 void SetEof(WorkArea& a) {
+  a.stagedMemos.clear();
   a.recno = Count(a) + 1;
   a.eof = true;
   a.rec.assign(static_cast<std::size_t>(a.dbf.RecordLength()), ' ');
@@ -160,6 +166,7 @@ void SetEof(WorkArea& a) {
 }
 
 void Load(WorkArea& a, long recno) {
+  a.stagedMemos.clear();   // staged for the record left behind
   a.rec.resize(static_cast<std::size_t>(a.dbf.RecordLength()));
   a.dbf.ReadRecord(recno, a.rec.data());
   a.recno = recno;
@@ -603,6 +610,22 @@ void WriteMemo(WorkArea& a, const DbfField& f, std::string_view text) {
   a.dbf.WriteRecord(a.recno, newRec.data());
   a.rec = std::move(newRec);
   if (old != 0 && old != 0xFFFFFFFFu && old != block) a.memo->Release(old);
+}
+
+// Puts the staged memo pointers into NEWREC; returns the blocks they replace.
+std::vector<std::uint32_t> ApplyStagedMemos(WorkArea& a, std::string& newRec, const std::string* oldRec) {
+  std::vector<std::uint32_t> replaced;
+  for (const auto& [offset, block] : a.stagedMemos) {
+    for (const auto& f : a.dbf.Fields()) {
+      if (f.offset != offset || !f.IsMemo()) continue;
+      if (oldRec) {
+        std::uint32_t old = DbfFile::MemoBlock(f, oldRec->data());
+        if (old != 0 && old != 0xFFFFFFFFu && old != block) replaced.push_back(old);
+      }
+      DbfFile::SetMemoBlock(f, newRec.data(), block);
+    }
+  }
+  return replaced;
 }
 
 // ---- pack ---------------------------------------------------------------------------
@@ -1243,10 +1266,67 @@ int xb_PutRecord(const char* buf) {
     newRec[0] = buf[0] == '*' ? '*' : ' ';
     for (const auto& f : a.dbf.Fields())
       if (f.IsMemo()) std::memcpy(newRec.data() + f.offset, a.rec.data() + f.offset, static_cast<std::size_t>(f.width));
+    std::vector<std::uint32_t> replaced = ApplyStagedMemos(a, newRec, &a.rec);
+    a.stagedMemos.clear();
     WriteRecordAndKeys(a, a.recno, a.rec, newRec);
     a.rec = std::move(newRec);
+    for (std::uint32_t old : replaced) a.memo->Release(old);
     return 1;
   });
+}
+
+int xb_StageMemo(std::string_view field, std::string_view text) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    CheckWritable(a);
+    const DbfField& f = FieldOf(a, field);
+    if (!f.IsMemo()) Fail(XB_ERR_ARG, TableName(a) + ": field " + f.name + " is not a memo field");
+    if (!a.memo) Fail(XB_ERR_OPEN, TableName(a) + ": the memo file is not open");
+    std::uint32_t block = a.memo->Write(text);
+    auto& staged = a.stagedMemos;
+    staged.erase(std::remove_if(staged.begin(), staged.end(), [&](const auto& s) { return s.first == f.offset; }),
+                 staged.end());
+    staged.emplace_back(f.offset, block);
+    return 1;
+  });
+}
+
+int xb_AppendRecord(const char* buf) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    CheckWritable(a);
+    if (!buf) Fail(XB_ERR_ARG, "no record buffer given");
+    std::string rec(buf, static_cast<std::size_t>(a.dbf.RecordLength()));
+    rec[0] = buf[0] == '*' ? '*' : ' ';
+    std::string blank(rec.size(), ' ');
+    a.dbf.BlankRecord(blank.data());
+    for (const auto& f : a.dbf.Fields())
+      if (f.IsMemo()) std::memcpy(rec.data() + f.offset, blank.data() + f.offset, static_cast<std::size_t>(f.width));
+    ApplyStagedMemos(a, rec, nullptr);
+    a.stagedMemos.clear();
+    // One write of the whole record beyond the counted ones, then the new
+    // count: until the count is on disk the record does not exist.
+    long r = a.dbf.AppendRecord(rec.data());
+    std::string key;
+    for (auto& o : a.orders) {
+      if (!o.tag->KeyOf(rec.data(), key)) continue;
+      if (o.tag->unique) {
+        CdxPos p = o.tag->LowerBoundPrefix(key);
+        if (!o.tag->AtEnd(p) && o.tag->At(p).key == key) continue;
+      }
+      o.tag->Insert(key, static_cast<std::uint32_t>(r));
+    }
+    a.rec = rec;
+    a.recno = r;
+    a.eof = false;
+    a.bof = false;
+    a.posTag = nullptr;
+    return 1;
+  });
+}
+
+std::string xb_DamageText() {
+  return Run(std::string(), [&] { return Cur().damage; });
 }
 
 std::string xb_FieldGet(std::string_view field) {

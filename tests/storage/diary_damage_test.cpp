@@ -1,0 +1,176 @@
+// Damage and interrupted writes: what the diary does with files that a
+// kill, a full disk or a bad sector left behind.
+
+#include <gtest/gtest.h>
+
+#include <errno.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "storage/diary_file_check.h"
+#include "storage/diary_storage.h"
+#include "storage/engine/xb_engine.h"
+#include "tests/storage/test_diary.h"
+
+namespace quill {
+namespace {
+
+namespace fs = std::filesystem;
+using test::D;
+using test::EntryFor;
+using test::OpenDiary;
+using test::Problems;
+using test::SaveDay;
+
+constexpr size_t kHeader = 97, kRecord = 19;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Spit(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Overwrites bytes of record RECNO (1-based) of the diary table at OFFSET
+// within the record (0 = deletion flag, 1 = DATE, 9 = ENTRY pointer).
+void PatchRecord(const std::string& folder, size_t recno, size_t offset, const std::string& bytes) {
+    std::string dbf = Slurp(folder + "QUILLBK.DBF");
+    dbf.replace(kHeader + (recno - 1) * kRecord + offset, bytes.size(), bytes);
+    Spit(folder + "QUILLBK.DBF", dbf);
+}
+
+std::vector<uint32_t> KeylessLiveRecords(const DiaryCheckReport& r) {
+    std::vector<uint32_t> out;
+    for (const auto& rec : r.records)
+        if (!rec.deleted && rec.key.empty()) out.push_back(rec.recNo);
+    return out;
+}
+
+// Fails the FAILAT-th write (1-based) to the diary's files with a full disk.
+class WriteFault {
+public:
+    explicit WriteFault(int failAt) {
+        xb::xb_SetWriteFaultHook([this, failAt](const std::string&, size_t) { return ++writes_ == failAt ? ENOSPC : 0; });
+    }
+    ~WriteFault() { xb::xb_SetWriteFaultHook({}); }
+    int writes() const { return writes_; }
+
+private:
+    int writes_ = 0;
+};
+
+// A removal and a new day, failed at each of their writes in turn (a kill
+// stops the same way: the writes before happened, the rest did not). The
+// day must come out either as it was or as saved, and no live record may
+// be left without its key.
+TEST(InterruptedSave, RemovalOrNewDayIsDoneOrNotDoneAtEveryWrite) {
+    struct Case {
+        const char* name;
+        bool removal;
+    };
+    for (const Case c : {Case{"removal", true}, Case{"new day", false}}) {
+        for (int failAt = 1;; ++failAt) {
+            TempFolder dir;
+            const Date day = D(2024, 3, 10);
+            {
+                auto s = OpenDiary(dir.path());
+                for (int d : {9, 10, 11})
+                    if (c.removal || d != 10) SaveDay(*s, D(2024, 3, d), EntryFor(D(2024, 3, d)));
+            }
+            const std::string before = c.removal ? EntryFor(day) : "";
+            const std::string after = c.removal ? "" : EntryFor(day, 300);
+            bool failed = false;
+            int writes = 0;
+            {
+                auto s = OpenDiary(dir.path());
+                s->FindDateRecord(day);
+                WriteFault fault(failAt);
+                try {
+                    s->SaveEntry(day, after);
+                } catch (const std::exception&) {
+                    failed = true;
+                }
+                writes = fault.writes();
+                // Closing writes nothing more than the kill would have left.
+                xb::xb_SetWriteFaultHook([](const std::string&, size_t) { return EIO; });
+                s.reset();
+            }
+            const auto raw = CheckDiaryFiles(dir.path());
+            EXPECT_TRUE(KeylessLiveRecords(raw).empty())
+                << c.name << ", write " << failAt << " failed: a live record has no key";
+            {
+                auto s = OpenDiary(dir.path());
+                const bool found = s->FindDateRecord(day);
+                const std::string text = found ? s->CurrentEntryText() : "";
+                EXPECT_TRUE(text == before || text == after) << c.name << ", write " << failAt << ": " << text;
+                EXPECT_EQ(s->FirstEntry(), D(2024, 3, 9)) << c.name << ", write " << failAt;
+                for (int d : {9, 11}) {
+                    ASSERT_TRUE(s->FindDateRecord(D(2024, 3, d)));
+                    EXPECT_EQ(s->CurrentEntryText(), EntryFor(D(2024, 3, d)));
+                }
+            }
+            const auto r = CheckDiaryFiles(dir.path());
+            EXPECT_TRUE(r.ok()) << c.name << ", write " << failAt << ":\n" << Problems(r);
+            if (!failed || failAt > writes) break;  // every write has had its turn
+        }
+    }
+}
+
+// A diary written by an older version may hold live records without a key;
+// opening removes them, so "&First" finds the first real day again.
+TEST(InterruptedSave, OpenAndRebuildRemoveKeylessRecordsOfOlderVersions) {
+    for (const bool byRebuild : {false, true}) {
+        TempFolder dir;
+        {
+            auto s = OpenDiary(dir.path());
+            for (int d : {5, 6, 7}) SaveDay(*s, D(2023, 8, d), EntryFor(D(2023, 8, d)));
+        }
+        // Record 2 lost its key half way through a removal; the text stayed.
+        PatchRecord(dir.path(), 2, 1, "        ");
+        if (byRebuild) {
+            // The rebuild must mend it even when the open did not run first.
+            DiaryStorage s(dir.path());
+            s.DiaryTable.TableName = kDiaryTableName;
+            s.DiaryTable.DatabaseName = dir.path();
+            s.DiaryTable.Open();
+            s.XbEnv1.SetDeleted(true);
+            s.RebuildDiary();
+        }
+        auto s = OpenDiary(dir.path());
+        EXPECT_EQ(s->OpenNotes().empty(), byRebuild);
+        EXPECT_EQ(s->FirstEntry(), D(2023, 8, 5));
+        EXPECT_FALSE(s->FindDateRecord(D(2023, 8, 6)));
+        s.reset();
+        const auto r = CheckDiaryFiles(dir.path());
+        EXPECT_TRUE(KeylessLiveRecords(r).empty());
+        EXPECT_TRUE(r.ok()) << Problems(r);
+    }
+}
+
+TEST(InterruptedSave, CheckCallsAKeylessLiveRecordAProblem) {
+    TempFolder dir;
+    {
+        auto s = OpenDiary(dir.path());
+        SaveDay(*s, D(2023, 8, 5), EntryFor(D(2023, 8, 5)));
+    }
+    // Keep the index in step so that only the missing key is wrong.
+    PatchRecord(dir.path(), 1, 1, "        ");
+    {
+        DiaryStorage s(dir.path());
+        s.DiaryTable.TableName = kDiaryTableName;
+        s.DiaryTable.DatabaseName = dir.path();
+        s.DiaryTable.Open();  // rebuilds the stale index, keeps the record
+    }
+    const auto r = CheckDiaryFiles(dir.path());
+    EXPECT_FALSE(r.ok());
+    bool named = false;
+    for (const auto& p : r.problems) named = named || p.find("without a date key") != std::string::npos;
+    EXPECT_TRUE(named) << Problems(r);
+}
+
+}  // namespace
+}  // namespace quill
