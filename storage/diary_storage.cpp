@@ -197,10 +197,19 @@ bool DiaryStorage::SaveEntry(Date currentDate, const std::string& storedText) {
     return EntryExists;
 }
 
-void DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
+std::string DiaryStorage::EngineDamageText() const {
+    if (!DiaryTable.Active()) return {};
+    const int previous = xb::xb_Select(DiaryTable.WorkArea());
+    std::string text = xb::xb_DamageText();
+    if (previous != 0 && previous != DiaryTable.WorkArea()) xb::xb_Select(previous);
+    return text;
+}
+
+std::string DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
     DiaryTable.DisableControls();
     const std::string filter = DiaryEngine.DBFilter();
     DiaryEngine.SetFilter("");
+    std::string damage;
     try {
         RemoveKeylessRecords();
         XbEnv1.SetDeleted(false);
@@ -216,6 +225,7 @@ void DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
             if (progress) progress(0, percent);
         });
         DiaryEngine.Pack();
+        damage = EngineDamageText();
         DiaryEngine.SetGaugeHook([&](int percent) {
             if (progress) progress(1, percent);
         });
@@ -225,6 +235,7 @@ void DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
         DiaryEngine.SetGaugeHook({});
         DiaryEngine.SetFilter(filter);
         DiaryTable.EnableControls();
+        return damage;
     } catch (...) {
         // Leave the table as the rest of the program expects it: deleted
         // records hidden, the filter back, views following again, and the

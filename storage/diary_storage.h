@@ -84,8 +84,13 @@ public:
 
     // Removes deleted records for good and builds the index from scratch.
     // PROGRESS receives (phase 0 = pack, 1 = index, percent). On failure
-    // the table is left open and usable and the error is raised.
-    void RebuildDiary(const std::function<void(int phase, int percent)>& progress = {});
+    // the table is left open and usable and the error is raised. Returns
+    // what the pack found damaged and kept (records whose text cannot be
+    // read stay, key and all); "" when nothing.
+    std::string RebuildDiary(const std::function<void(int phase, int percent)>& progress = {});
+
+    // What the engine last found damaged in the diary's files ("" = nothing).
+    std::string EngineDamageText() const;
 
 private:
     Date MoveToEnd(bool first);

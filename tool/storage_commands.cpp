@@ -67,14 +67,20 @@ std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, bool& ha
 struct Listed {
     std::string key;
     size_t size;
+    std::string damage;  // why the text cannot be read; "" when it can
 };
 
+// Every entry, each read on its own: one damaged memo must not hide the rest.
 std::vector<Listed> ListEntries(DiaryStorage& s, bool sorted) {
     std::vector<Listed> out;
     for (s.DiaryTable.First(); !s.DiaryTable.Eof(); s.DiaryTable.Next()) {
         const std::string key = s.DiaryTable.FieldText("DATE");
         if (key.empty()) continue;
-        out.push_back({key, s.DiaryTable.FieldText("ENTRY").size()});
+        try {
+            out.push_back({key, s.DiaryTable.FieldText("ENTRY").size(), {}});
+        } catch (const TXbError& e) {
+            out.push_back({key, 0, e.FullText()});
+        }
     }
     if (!sorted) std::stable_sort(out.begin(), out.end(), [](const Listed& a, const Listed& b) { return a.key < b.key; });
     return out;
@@ -101,8 +107,22 @@ int RunList(ToolContext& ctx) {
         if (!ctx.args.empty()) throw Failure{2, "usage: list"};
         bool haveIndex = false;
         auto s = OpenForReading(ctx.diaryFolder, haveIndex);
-        for (const auto& e : ListEntries(*s, haveIndex)) *ctx.out << e.key << '\t' << e.size << '\n';
+        int damaged = 0;
+        for (const auto& e : ListEntries(*s, haveIndex)) {
+            if (e.damage.empty()) {
+                *ctx.out << e.key << '\t' << e.size << '\n';
+                continue;
+            }
+            *ctx.out << e.key << "\tdamaged\n";
+            *ctx.err << "quillbook-tool: the text of " << e.key << " cannot be read: " << e.damage << "\n";
+            ++damaged;
+        }
         if (!haveIndex) *ctx.err << "quillbook-tool: note: " << kDiaryIndexName << " is missing; listed by scanning\n";
+        if (damaged) {
+            *ctx.err << "quillbook-tool: " << damaged << " damaged entr" << (damaged == 1 ? "y" : "ies")
+                     << "; run 'quillbook-tool check' and 'quillbook-tool repair'\n";
+            return 1;
+        }
         return 0;
     });
 }
@@ -190,8 +210,13 @@ int RunCheck(ToolContext& ctx) {
                     } else if (s->DiaryTable.RecNo() != long(rec.recNo)) {
                         problems.push_back("engine: seek for " + rec.key + " lands on record " +
                                            std::to_string(s->DiaryTable.RecNo()) + ", not " + std::to_string(rec.recNo));
-                    } else if (s->CurrentEntryText() != rec.memo) {
-                        problems.push_back("engine: the text of " + rec.key + " differs from the memo file");
+                    } else {
+                        try {
+                            if (s->CurrentEntryText() != rec.memo)
+                                problems.push_back("engine: the text of " + rec.key + " differs from the memo file");
+                        } catch (const TXbError& e) {
+                            problems.push_back("engine: the text of " + rec.key + " cannot be read: " + e.FullText());
+                        }
                     }
                 }
                 size_t walked = 0;

@@ -48,7 +48,8 @@ struct WorkArea {
   // Memo texts already in fresh blocks, waiting for the record write that
   // points at them (xb_StageMemo): field offset -> first block.
   std::vector<std::pair<int, std::uint32_t>> stagedMemos;
-  // What the open found damaged and worked around (xb_DamageText).
+  // What the open or the last pack found damaged and worked around
+  // (xb_DamageText).
   std::string damage;
   // While a structure is being defined (xb_CreateNew .. xb_CreateExec).
   bool creating = false;
@@ -644,6 +645,7 @@ void PackIn(WorkArea& a) {
 
   File out;
   File memoOut;
+  std::vector<long> damaged;   // records kept whose memo cannot be read
   try {
     out.Open(dbfNew, File::Mode::CreateNew);
     if (!out.TryLock(true)) Fail(XB_ERR_LOCKED, BaseName(dbfNew) + ": cannot be locked");
@@ -669,10 +671,24 @@ void PackIn(WorkArea& a) {
       for (const DbfField* f : memoFields) {
         std::uint32_t block = DbfFile::MemoBlock(*f, recBuf.data());
         std::uint32_t nb = 0;
-        if (block == 0xFFFFFFFFu)
-          Fail(XB_ERR_CORRUPT, TableName(a) + ": record " + std::to_string(r) + " has a damaged memo pointer in " + f->name);
+        // A record whose text cannot be read is kept, key and all: the
+        // other entries go on, and the day still shows as damaged.
+        if (block == 0xFFFFFFFFu) {
+          damaged.push_back(r);
+          continue;
+        }
         if (block != 0) {
-          std::string text = a.memo->Read(block);
+          std::string text;
+          try {
+            text = a.memo->Read(block);
+          } catch (const XbFailure& e) {
+            if (e.code() != XB_ERR_CORRUPT) throw;
+            // Its number would name some other text in the new memo file:
+            // keep the digits but make the pointer unreadable as one.
+            recBuf[static_cast<std::size_t>(f->offset)] = '?';
+            damaged.push_back(r);
+            continue;
+          }
           std::string bytes(8 + text.size(), '\0');
           unsigned char* p = reinterpret_cast<unsigned char*>(bytes.data());
           p[3] = 1;
@@ -748,6 +764,13 @@ void PackIn(WorkArea& a) {
     idx->WriteNew(idx->Path());
   }
   a.posTag = nullptr;
+  a.damage.clear();
+  if (!damaged.empty()) {
+    a.damage = TableName(a) + ": " + std::to_string(damaged.size()) +
+               " record(s) kept whose memo text cannot be read (old record numbers";
+    for (std::size_t i = 0; i < damaged.size() && i < 20; ++i) a.damage += " " + std::to_string(damaged[i]);
+    a.damage += damaged.size() > 20 ? " ...)" : ")";
+  }
   Gauge(100);
   GoTopIn(a);
 }

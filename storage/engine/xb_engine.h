@@ -152,8 +152,9 @@ int xb_StageMemo(std::string_view field, std::string_view text);
 // pointers as a new record, now current: one record write, then the count,
 // so a kill or a failed write never leaves a half-made record behind.
 int xb_AppendRecord(const char* buf);
-// What opening the selected table found damaged and worked around (a table
-// cut short, an index that could not be written back...); "" when nothing.
+// What opening the selected table, or its last pack, found damaged and
+// worked around (a table cut short, an index that could not be written back,
+// records kept whose memo cannot be read...); "" when nothing.
 std::string xb_DamageText();
 // Character/numeric/date/logical field as stored (not trimmed).
 std::string xb_FieldGet(std::string_view field);

@@ -12,6 +12,7 @@
 #include "storage/diary_file_check.h"
 #include "storage/diary_storage.h"
 #include "storage/engine/xb_engine.h"
+#include "storage/xb_error.h"
 #include "tests/storage/test_diary.h"
 
 namespace quill {
@@ -170,6 +171,43 @@ TEST(InterruptedSave, CheckCallsAKeylessLiveRecordAProblem) {
     bool named = false;
     for (const auto& p : r.problems) named = named || p.find("without a date key") != std::string::npos;
     EXPECT_TRUE(named) << Problems(r);
+}
+
+// One record whose memo pointer is bad must not cost the other days: they
+// read, the rebuild goes on past it, and the damaged day is kept as it is.
+TEST(DamagedMemo, OtherDaysReadAndTheRebuildKeepsTheDamagedDay) {
+    struct Case {
+        const char* name;
+        std::string pointer;
+    };
+    for (const Case& c : {Case{"past the end of the memo file", "    999999"}, Case{"not a number", "    x 12  "}}) {
+        TempFolder dir;
+        {
+            auto s = OpenDiary(dir.path());
+            for (int d : {1, 2, 3, 4}) SaveDay(*s, D(2022, 2, d), EntryFor(D(2022, 2, d), 100));
+            SaveDay(*s, D(2022, 2, 4), "");  // something for the pack to remove
+        }
+        PatchRecord(dir.path(), 2, 9, c.pointer);
+        auto s = OpenDiary(dir.path());
+        ASSERT_TRUE(s->FindDateRecord(D(2022, 2, 2))) << c.name;
+        EXPECT_THROW(s->CurrentEntryText(), TXbError) << c.name;
+        std::string damage;
+        ASSERT_NO_THROW(damage = s->RebuildDiary()) << c.name;
+        EXPECT_NE(damage.find("1 record(s) kept"), std::string::npos) << c.name << ": " << damage;
+        for (int d : {1, 3}) {
+            ASSERT_TRUE(s->FindDateRecord(D(2022, 2, d))) << c.name;
+            EXPECT_EQ(s->CurrentEntryText(), EntryFor(D(2022, 2, d), 100)) << c.name;
+        }
+        EXPECT_FALSE(s->FindDateRecord(D(2022, 2, 4))) << c.name;
+        // The damaged day is still there, still unreadable, and never shows
+        // another day's text.
+        ASSERT_TRUE(s->FindDateRecord(D(2022, 2, 2))) << c.name;
+        EXPECT_THROW(s->CurrentEntryText(), TXbError) << c.name;
+        s.reset();
+        const auto r = CheckDiaryFiles(dir.path());
+        EXPECT_EQ(r.records.size(), 3u) << c.name;
+        EXPECT_FALSE(r.ok()) << c.name;
+    }
 }
 
 }  // namespace

@@ -152,5 +152,23 @@ TEST_F(StorageTool, CheckFindsDamage) {
     EXPECT_NE(out.find("problem: "), std::string::npos) << out;
 }
 
+TEST_F(StorageTool, ListReportsADamagedDayAndListsTheOthers) {
+    std::string out;
+    for (int d = 1; d <= 3; ++d)
+        ASSERT_EQ(Tool("put 2024010" + std::to_string(d) + " " + WriteFile("e.rtf", "{\\rtf1 day " + std::to_string(d) + "}"), &out), 0);
+    // Record 2's memo pointer names a block far past the memo file's end.
+    const std::string dbf = dir_.path() + "QUILLBK.DBF";
+    std::fstream f(dbf, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(97 + 19 + 9);
+    f.write("    999999", 10);
+    f.close();
+    EXPECT_EQ(Tool("list", &out, false), 1);
+    EXPECT_EQ(out, "20240101\t13\n20240102\tdamaged\n20240103\t13\n");
+    Tool("list", &out);
+    EXPECT_NE(out.find("the text of 20240102 cannot be read"), std::string::npos) << out;
+    EXPECT_EQ(Tool("check", &out), 1);
+    EXPECT_NE(out.find("20240102"), std::string::npos) << out;
+}
+
 }  // namespace
 }  // namespace quill
