@@ -110,17 +110,20 @@ bool CheckTable(const std::string& dbf, DiaryCheckReport& r, std::vector<Field>&
     if (!haveDate) P.push_back("table: no character field DATE of width 8");
     if (!haveEntry) P.push_back("table: no memo field ENTRY of width 10");
     if (!haveDate || !haveEntry || recLen != sum || headerLen != pos + 1) return false;
+    uint32_t complete = count;
     const uint64_t need = uint64_t(headerLen) + uint64_t(count) * recLen;
     if (dbf.size() < need) {
+        // Go on with the complete records: their damage is reported too.
+        complete = uint32_t((dbf.size() - std::min<size_t>(dbf.size(), headerLen)) / recLen);
         P.push_back("table: header counts " + std::to_string(count) + " records but the file holds only " +
-                    std::to_string((dbf.size() - std::min<size_t>(dbf.size(), headerLen)) / recLen));
-        return false;
+                    std::to_string(complete) + " (the table is cut short)");
+    } else {
+        const size_t extra = dbf.size() - need;
+        if (extra > 1 || (extra == 1 && uint8_t(dbf[need]) != 0x1A))
+            r.warnings.push_back("table: " + std::to_string(extra) +
+                                 " bytes after the last counted record (left over from an unfinished write)");
     }
-    const size_t extra = dbf.size() - need;
-    if (extra > 1 || (extra == 1 && uint8_t(dbf[need]) != 0x1A))
-        r.warnings.push_back("table: " + std::to_string(extra) +
-                             " bytes after the last counted record (left over from an unfinished write)");
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < complete; ++i) {
         const size_t at = headerLen + size_t(i) * recLen;
         RawDiaryRecord rec;
         rec.recNo = i + 1;

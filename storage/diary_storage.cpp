@@ -60,6 +60,7 @@ bool DiaryStorage::OpenDiaryFile() {
     DiaryTable.Exclusive = true;
     try {
         DiaryTable.Open();
+        if (std::string damage = EngineDamageText(); !damage.empty()) openNotes_.push_back(damage);
         if (!FileExistsNoCase(folder_, kDiaryIndexName)) CreateDiaryIndex();
         DiaryEngine.SetOrder(1);
         XbEnv1.SetDeleted(true);

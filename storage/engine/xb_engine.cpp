@@ -431,6 +431,7 @@ void OpenInto(WorkArea& a, const std::string& path, int mode) {
                                               ? ": the table is in use by another program and cannot be opened exclusively"
                                               : ": the table is opened exclusively by another program"));
   a.dbf.Adopt(std::move(f));
+  a.damage = a.dbf.Damage();
   bool hasMemo = false;
   for (const auto& fld : a.dbf.Fields()) hasMemo = hasMemo || fld.IsMemo();
   if (hasMemo) {

@@ -210,5 +210,36 @@ TEST(DamagedMemo, OtherDaysReadAndTheRebuildKeepsTheDamagedDay) {
     }
 }
 
+// A table that ends inside its last record opens with the complete records
+// before the cut and says what was cut.
+TEST(ShortTable, CompleteRecordsOpenAndTheCutIsNamed) {
+    TempFolder dir;
+    {
+        auto s = OpenDiary(dir.path());
+        for (int d = 1; d <= 5; ++d) SaveDay(*s, D(2021, 6, d), EntryFor(D(2021, 6, d)));
+    }
+    fs::resize_file(dir.path() + "QUILLBK.DBF", kHeader + 4 * kRecord + 7);
+    const auto before = CheckDiaryFiles(dir.path());
+    EXPECT_FALSE(before.ok());
+    EXPECT_EQ(before.records.size(), 4u) << "the checker goes on with the complete records";
+    auto s = OpenDiary(dir.path());
+    ASSERT_EQ(s->OpenNotes().size(), 1u);
+    EXPECT_NE(s->OpenNotes()[0].find("counts 5 records, the file holds 4 complete one(s) and 7 byte(s) of the next"),
+              std::string::npos)
+        << s->OpenNotes()[0];
+    for (int d = 1; d <= 4; ++d) {
+        ASSERT_TRUE(s->FindDateRecord(D(2021, 6, d))) << d;
+        EXPECT_EQ(s->CurrentEntryText(), EntryFor(D(2021, 6, d)));
+    }
+    EXPECT_FALSE(s->FindDateRecord(D(2021, 6, 5)));
+    EXPECT_EQ(s->LastEntry(), D(2021, 6, 4));
+    // The next save writes the table whole again.
+    SaveDay(*s, D(2021, 6, 5), EntryFor(D(2021, 6, 5), 9));
+    s.reset();
+    const auto after = CheckDiaryFiles(dir.path());
+    EXPECT_TRUE(after.ok()) << Problems(after);
+    EXPECT_EQ(after.records.size(), 5u);
+}
+
 }  // namespace
 }  // namespace quill
