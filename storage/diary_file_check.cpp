@@ -216,7 +216,9 @@ struct CdxReader {
     std::vector<std::string>& problems;
     std::string what;  // "index" or "index directory"
 
-    bool PageOk(uint32_t off) const { return off % 512 == 0 && off + 512 <= cdx.size() && off >= 512; }
+    // In 64 bits: a damaged pointer near 4 GiB must not wrap round to a
+    // small offset that passes.
+    bool PageOk(uint32_t off) const { return off % 512 == 0 && uint64_t(off) + 512 <= cdx.size() && off >= 512; }
 
     void Problem(const std::string& s) { problems.push_back(what + ": " + s); }
 
@@ -229,8 +231,11 @@ struct CdxReader {
         const uint32_t dupMask = uint8_t(cdx[off + 18]);
         const uint32_t trailMask = uint8_t(cdx[off + 19]);
         const uint32_t R = uint8_t(cdx[off + 20]), D = uint8_t(cdx[off + 21]);
+        const uint32_t T = uint8_t(cdx[off + 22]);
         const uint32_t N = uint8_t(cdx[off + 23]);
-        if (N == 0 || N > 8 || R > 32 || 24 + n * N > 512) {
+        // The three fields share the N bytes of an entry; wider ones would
+        // shift past the 64 bits an entry is read into.
+        if (N == 0 || N > 8 || R > 32 || R + D + T > 8 * N || 24 + n * N > 512) {
             Problem("leaf page at " + std::to_string(off) + " has impossible entry widths");
             return false;
         }
@@ -265,7 +270,7 @@ struct CdxReader {
 
     // Walks the tree under a header at HDR. Returns false on damage.
     bool ReadTag(uint32_t hdr, char pad, uint32_t& keyLen, std::vector<RawIndexKey>& out) {
-        if (hdr % 512 != 0 || hdr + 1024 > cdx.size()) {
+        if (hdr % 512 != 0 || uint64_t(hdr) + 1024 > cdx.size()) {
             Problem("header at " + std::to_string(hdr) + " lies outside the file");
             return false;
         }
@@ -369,7 +374,7 @@ void CheckIndex(const std::string& cdx, DiaryCheckReport& r) {
         P.push_back("index: no tag DATE");
         return;
     }
-    if (tagHeader % 512 != 0 || tagHeader + 1024 > cdx.size()) {
+    if (tagHeader % 512 != 0 || uint64_t(tagHeader) + 1024 > cdx.size()) {
         P.push_back("index: tag DATE header lies outside the file");
         return;
     }

@@ -170,5 +170,30 @@ TEST_F(StorageTool, ListReportsADamagedDayAndListsTheOthers) {
     EXPECT_NE(out.find("20240102"), std::string::npos) << out;
 }
 
+// Page pointers near 4 GiB in the index must be reported, not followed.
+TEST_F(StorageTool, CheckReportsIndexPointersNearFourGigabytes) {
+    std::string out;
+    ASSERT_EQ(Tool("put 20240101 " + WriteFile("e.rtf", "{\\rtf1 one}"), &out), 0) << out;
+    const std::string cdx = dir_.path() + "QUILLBK.CDX";
+    struct Case {
+        const char* name;
+        size_t offset;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"directory root", 0, std::string("\x00\xfe\xff\xff", 4)},
+        {"tag DATE root", 1536, std::string("\x00\xfe\xff\xff", 4)},
+    };
+    std::ifstream in(cdx, std::ios::binary);
+    const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const auto& c : cases) {
+        std::string bytes = good;
+        bytes.replace(c.offset, c.bytes.size(), c.bytes);
+        std::ofstream(cdx, std::ios::binary | std::ios::trunc) << bytes;
+        EXPECT_EQ(Tool("check", &out), 1) << c.name << ": " << out;
+        EXPECT_NE(out.find("problem: index"), std::string::npos) << c.name << ": " << out;
+    }
+}
+
 }  // namespace
 }  // namespace quill
