@@ -33,6 +33,18 @@ bool DiaryStorage::CreateDiaryTable() {
 
 void DiaryStorage::CreateDiaryIndex() { DiaryEngine.IndexTag("", "DATE", "date", 0, false, ""); }
 
+void DiaryStorage::CreateIndexAtOpen() {
+    try {
+        CreateDiaryIndex();
+    } catch (const TXbError& e) {
+        // A full or read-only disk: the index is built in memory and the
+        // engine writes it once there is room. Reading needs no more.
+        if ((e.Code() != xb::XB_ERR_IO && e.Code() != xb::XB_ERR_OPEN) || DiaryEngine.TagArea("DATE") == 0) throw;
+        openNotes_.push_back(std::string(kDiaryIndexName) + " could not be written (" + e.FullText() +
+                             "); the index is kept in memory and written when there is room");
+    }
+}
+
 bool DiaryStorage::OpenDiaryFile() {
     openNotes_.clear();
     lastError_.clear();
@@ -61,7 +73,7 @@ bool DiaryStorage::OpenDiaryFile() {
     try {
         DiaryTable.Open();
         if (std::string damage = EngineDamageText(); !damage.empty()) openNotes_.push_back(damage);
-        if (!FileExistsNoCase(folder_, kDiaryIndexName)) CreateDiaryIndex();
+        if (!FileExistsNoCase(folder_, kDiaryIndexName)) CreateIndexAtOpen();
         DiaryEngine.SetOrder(1);
         XbEnv1.SetDeleted(true);
         if (const int removed = RemoveKeylessRecords())

@@ -94,6 +94,7 @@ public:
 
 private:
     Date MoveToEnd(bool first);
+    void CreateIndexAtOpen();  // CreateDiaryIndex that a full disk does not stop
     // Makes sure the data set stands on KEY's record before a write that
     // expects it; returns whether it does.
     bool OnRecordOf(const std::string& key);

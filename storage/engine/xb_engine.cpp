@@ -293,6 +293,27 @@ bool TagMatches(const CdxTag& tag, const std::vector<CdxEntry>& fromTable, long 
   return true;
 }
 
+void NoteIndexKept(WorkArea& a, const CdxIndex& idx, const XbFailure& e) {
+  std::string note = idx.Name() + " could not be written (" + e.what() +
+                     "); the index is kept in memory and written when there is room";
+  if (a.damage.find(note) != std::string::npos) return;
+  if (!a.damage.empty()) a.damage += "\n";
+  a.damage += note;
+}
+
+// Writes a rebuilt index file. The index is derived from the table and is
+// checked against it at every open, so a full or read-only disk need not
+// stop the table from opening or a save from being durable: the index then
+// stays in memory and the next flush tries again.
+void WriteIndexOrKeep(WorkArea& a, CdxIndex& idx) {
+  try {
+    idx.WriteNew(idx.Path());
+  } catch (const XbFailure& e) {
+    if (e.code() != XB_ERR_IO && e.code() != XB_ERR_OPEN) throw;
+    NoteIndexKept(a, idx, e);
+  }
+}
+
 // Checks every tag the engine can compute against the table; a stale or
 // damaged tag is rebuilt (and written back when the table is writable).
 void ValidateIndex(WorkArea& a, CdxIndex& idx) {
@@ -327,7 +348,7 @@ void ValidateIndex(WorkArea& a, CdxIndex& idx) {
       changed = true;
     }
   }
-  if (changed && a.writable && idx.Writable()) idx.WriteNew(idx.Path());
+  if (changed && a.writable && idx.Writable()) WriteIndexOrKeep(a, idx);
 }
 
 std::unique_ptr<CdxIndex> OpenIndex(WorkArea& a, const std::string& path) {
@@ -361,8 +382,18 @@ std::string ProductionPath(WorkArea& a) {
 }
 
 void FlushIndexes(WorkArea& a) {
-  for (auto& idx : a.indexes)
-    if (idx->Writable()) idx->Flush(static_cast<std::uint32_t>(Count(a)));
+  if (!a.writable) return;
+  for (auto& idx : a.indexes) {
+    if (!idx->Writable() && !idx->PendingWrite()) continue;
+    try {
+      idx->Flush(static_cast<std::uint32_t>(Count(a)));
+    } catch (const XbFailure& e) {
+      if (e.code() != XB_ERR_IO && e.code() != XB_ERR_OPEN) throw;
+      // Pages half written in place: write the whole file next time.
+      idx->MarkPendingWrite();
+      NoteIndexKept(a, *idx, e);
+    }
+  }
 }
 
 // ---- pack recovery -----------------------------------------------------------
@@ -762,12 +793,13 @@ void PackIn(WorkArea& a) {
   // Keys now point at new record numbers: rebuild every tag.
   for (auto& idx : a.indexes) {
     for (auto& t : idx->Tags()) t->Assign(ExpectedEntries(a, *t, false));
-    idx->WriteNew(idx->Path());
   }
   a.posTag = nullptr;
   a.damage.clear();
+  for (auto& idx : a.indexes) idx->WriteNew(idx->Path());
   if (!damaged.empty()) {
-    a.damage = TableName(a) + ": " + std::to_string(damaged.size()) +
+    if (!a.damage.empty()) a.damage += "\n";
+    a.damage += TableName(a) + ": " + std::to_string(damaged.size()) +
                " record(s) kept whose memo text cannot be read (old record numbers";
     for (std::size_t i = 0; i < damaged.size() && i < 20; ++i) a.damage += " " + std::to_string(damaged[i]);
     a.damage += damaged.size() > 20 ? " ...)" : ")";
@@ -825,10 +857,21 @@ int BuildTag(WorkArea& a, std::string_view file, std::string_view tagName, std::
   try {
     idx->WriteNew(path);
   } catch (...) {
+    // The tag stays usable in memory (the next flush writes it); the
+    // caller still learns that the file was not written.
     RefreshOrders(a);
+    for (std::size_t i = 0; i < a.orders.size(); ++i)
+      if (a.orders[i].index == idx && a.orders[i].tag->name == name) a.order = static_cast<int>(i) + 1;
     throw;
   }
-  if (production && !(a.dbf.Flags() & 0x01)) a.dbf.SetFlags(a.dbf.Flags() | 0x01);
+  if (production && !(a.dbf.Flags() & 0x01)) {
+    // Only other programs read the flag: a full disk must not undo the build.
+    try {
+      a.dbf.SetFlags(a.dbf.Flags() | 0x01);
+    } catch (const XbFailure& e) {
+      if (e.code() != XB_ERR_IO) throw;
+    }
+  }
   RefreshOrders(a);
   for (std::size_t i = 0; i < a.orders.size(); ++i)
     if (a.orders[i].index == idx && a.orders[i].tag->name == name) a.order = static_cast<int>(i) + 1;

@@ -241,5 +241,55 @@ TEST(ShortTable, CompleteRecordsOpenAndTheCutIsNamed) {
     EXPECT_EQ(after.records.size(), 5u);
 }
 
+// On a full disk the index rebuilt at open cannot be written back; the diary
+// still opens with it in memory, reads and shows every entry, and writes the
+// index once there is room again.
+TEST(FullDisk, StaleOrMissingIndexIsKeptInMemoryAndWrittenLater) {
+    for (const bool missing : {false, true}) {
+        TempFolder dir;
+        {
+            auto s = OpenDiary(dir.path());
+            for (int d = 1; d <= 3; ++d) SaveDay(*s, D(2020, 9, d), EntryFor(D(2020, 9, d)));
+        }
+        const std::string oldIndex = Slurp(dir.path() + "QUILLBK.CDX");
+        {
+            auto s = OpenDiary(dir.path());
+            SaveDay(*s, D(2020, 9, 4), EntryFor(D(2020, 9, 4)));
+        }
+        if (missing)
+            fs::remove(dir.path() + "QUILLBK.CDX");
+        else
+            Spit(dir.path() + "QUILLBK.CDX", oldIndex);  // lags one day behind
+        const std::string before = Slurp(dir.path() + "QUILLBK.CDX");
+        {
+            WriteFault full(1 << 30);
+            xb::xb_SetWriteFaultHook([](const std::string&, size_t) { return ENOSPC; });
+            auto s = std::make_unique<DiaryStorage>(dir.path());
+            ASSERT_TRUE(s->OpenDiaryFile()) << (missing ? "missing: " : "stale: ") << s->LastError();
+            bool noted = false;
+            for (const auto& n : s->OpenNotes()) noted = noted || n.find("kept in memory") != std::string::npos;
+            EXPECT_TRUE(noted) << missing << ": " << (s->OpenNotes().empty() ? std::string("no notes") : s->OpenNotes()[0]);
+            for (int d = 1; d <= 4; ++d) {
+                ASSERT_TRUE(s->FindDateRecord(D(2020, 9, d))) << missing << " " << d;
+                EXPECT_EQ(s->CurrentEntryText(), EntryFor(D(2020, 9, d)));
+            }
+            EXPECT_EQ(s->FirstEntry(), D(2020, 9, 1));
+            EXPECT_EQ(s->LastEntry(), D(2020, 9, 4));
+            // Saving on the full disk fails and says so; nothing saved is lost.
+            EXPECT_THROW(SaveDay(*s, D(2020, 9, 5), EntryFor(D(2020, 9, 5))), std::exception);
+            s.reset();
+        }
+        EXPECT_EQ(Slurp(dir.path() + "QUILLBK.CDX"), before) << "nothing written while the disk was full";
+        {
+            // Room again: the first commit writes the index kept in memory.
+            auto s = OpenDiary(dir.path());
+            SaveDay(*s, D(2020, 9, 5), EntryFor(D(2020, 9, 5)));
+        }
+        const auto r = CheckDiaryFiles(dir.path());
+        EXPECT_TRUE(r.ok()) << Problems(r);
+        EXPECT_EQ(r.indexKeys.size(), 5u);
+    }
+}
+
 }  // namespace
 }  // namespace quill
