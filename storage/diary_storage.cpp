@@ -33,6 +33,42 @@ bool DiaryStorage::CreateDiaryTable() {
 
 void DiaryStorage::CreateDiaryIndex() { DiaryEngine.IndexTag("", "DATE", "date", 0, false, ""); }
 
+void DiaryStorage::SetAsideForeignIndex() {
+    const std::string path = FindFileNoCase(folder_, kDiaryIndexName);
+    if (path.empty()) return;
+    const int previous = xb::xb_Select(DiaryTable.WorkArea());
+    const std::vector<std::string> tags = xb::xb_IndexList();
+    std::string key = tags.empty() ? std::string() : xb::xb_IndexKey(1);
+    if (previous != 0 && previous != DiaryTable.WorkArea()) xb::xb_Select(previous);
+    while (!key.empty() && key.back() == ' ') key.pop_back();
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    // The diary's index holds one tag, DATE on "date". Anything else (a key
+    // expression damaged on disk, say) would leave the table read-only for
+    // good, since no key could be kept up to date: keep the file aside and
+    // build the one the diary needs.
+    // The production index comes first; index files of other programs
+    // (ExtraIndexes) follow it.
+    if (!tags.empty() && tags[0] == "DATE" && key == "DATE") return;
+    DiaryEngine.CloseIndexes();
+    const std::string aside = path + ".damaged";
+    std::remove(aside.c_str());
+    if (std::rename(path.c_str(), aside.c_str()) != 0) std::remove(path.c_str());
+    std::string found;
+    for (const auto& t : tags) found += (found.empty() ? "" : ", ") + t;
+    openNotes_.push_back(std::string(kDiaryIndexName) + " held " +
+                         (tags.empty() ? std::string("no tag") : "tag(s) " + found + " with the key \"" + key + "\"") +
+                         " instead of tag DATE on \"date\"; it was set aside as " + aside + " and built again");
+    CreateIndexAtOpen();
+    for (const auto& extra : DiaryEngine.ExtraIndexes) {
+        try {
+            DiaryEngine.IndexOpen(extra);
+        } catch (const TXbError&) {
+            // Another program's index: the diary does not need it.
+        }
+    }
+}
+
 void DiaryStorage::CreateIndexAtOpen() {
     try {
         CreateDiaryIndex();
@@ -73,7 +109,8 @@ bool DiaryStorage::OpenDiaryFile() {
     try {
         DiaryTable.Open();
         if (std::string damage = EngineDamageText(); !damage.empty()) openNotes_.push_back(damage);
-        if (!FileExistsNoCase(folder_, kDiaryIndexName)) CreateIndexAtOpen();
+        SetAsideForeignIndex();
+        if (!FileExistsNoCase(folder_, kDiaryIndexName) && DiaryEngine.TagArea("DATE") == 0) CreateIndexAtOpen();
         DiaryEngine.SetOrder(1);
         XbEnv1.SetDeleted(true);
         if (const int removed = RemoveKeylessRecords())

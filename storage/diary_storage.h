@@ -94,7 +94,8 @@ public:
 
 private:
     Date MoveToEnd(bool first);
-    void CreateIndexAtOpen();  // CreateDiaryIndex that a full disk does not stop
+    void CreateIndexAtOpen();
+    void SetAsideForeignIndex();  // an index that is not the diary's one  // CreateDiaryIndex that a full disk does not stop
     // Makes sure the data set stands on KEY's record before a write that
     // expects it; returns whether it does.
     bool OnRecordOf(const std::string& key);

@@ -291,5 +291,41 @@ TEST(FullDisk, StaleOrMissingIndexIsKeptInMemoryAndWrittenLater) {
     }
 }
 
+// A key expression damaged on disk would leave the table read-only for good;
+// the diary's index has one known tag, so it is built again.
+TEST(ForeignIndex, DamagedKeyExpressionIsSetAsideAndBuiltAgain) {
+    struct Case {
+        const char* name;
+        size_t offset;  // in QUILLBK.CDX: the tag DATE's key expression, or its name in the directory
+        std::string bytes;
+    };
+    for (const Case& c : {Case{"key expression no engine can compute", 0x800, "d@te"},
+                          Case{"key expression of another field", 0x800, "entr"},
+                          Case{"tag under another name", 0x5fc, "DATA"}}) {
+        TempFolder dir;
+        {
+            auto s = OpenDiary(dir.path());
+            for (int d = 1; d <= 3; ++d) SaveDay(*s, D(2019, 4, d), EntryFor(D(2019, 4, d)));
+        }
+        std::string cdx = Slurp(dir.path() + "QUILLBK.CDX");
+        ASSERT_EQ(cdx.substr(0x800, 4), "date");
+        cdx.replace(c.offset, c.bytes.size(), c.bytes);
+        Spit(dir.path() + "QUILLBK.CDX", cdx);
+        auto s = OpenDiary(dir.path());
+        ASSERT_EQ(s->OpenNotes().size(), 1u) << c.name;
+        EXPECT_NE(s->OpenNotes()[0].find("set aside"), std::string::npos) << s->OpenNotes()[0];
+        EXPECT_EQ(Slurp(dir.path() + "QUILLBK.CDX.damaged"), cdx) << c.name;
+        EXPECT_EQ(s->DiaryEngine.IndexList(), std::vector<std::string>{"DATE"}) << c.name;
+        // Writable again, and in date order.
+        ASSERT_NO_THROW(SaveDay(*s, D(2019, 3, 31), EntryFor(D(2019, 3, 31)))) << c.name;
+        EXPECT_EQ(s->FirstEntry(), D(2019, 3, 31)) << c.name;
+        ASSERT_TRUE(s->FindDateRecord(D(2019, 4, 2))) << c.name;
+        EXPECT_EQ(s->CurrentEntryText(), EntryFor(D(2019, 4, 2)));
+        s.reset();
+        const auto r = CheckDiaryFiles(dir.path());
+        EXPECT_TRUE(r.ok()) << c.name << "\n" << Problems(r);
+    }
+}
+
 }  // namespace
 }  // namespace quill
