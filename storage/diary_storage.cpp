@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "storage/diary_backups.h"
 #include "storage/engine/xb_engine.h"
 #include "storage/folder_files.h"
 #include "storage/xb_error.h"
@@ -126,6 +127,19 @@ bool DiaryStorage::OpenDiaryFile() {
     return false;
 }
 
+void DiaryStorage::BackupBeforeChange() {
+    if (!DailyBackups) return;
+    const Date today = TodayForBackups();
+    if (today == backupDay_) return;
+    try {
+        MakeDailyBackup(folder_, today);
+        backupDay_ = today;
+        lastBackupError_.clear();
+    } catch (const std::exception& e) {
+        lastBackupError_ = std::string("the daily backup could not be made: ") + e.what();
+    }
+}
+
 bool DiaryStorage::FindDateRecord(Date currentDate) {
     const std::string key = DateToKey(currentDate);
     DiaryEngine.SetOrder(1);
@@ -167,6 +181,7 @@ void DiaryStorage::UpdateCurrentEntry(Date currentDate, const std::string& store
         AppendNewDay(currentDate, storedText);
         return;
     }
+    BackupBeforeChange();
     DiaryTable.Edit();
     DiaryTable.SetFieldText("DATE", key);
     DiaryTable.SetFieldText("ENTRY", storedText);
@@ -184,6 +199,7 @@ void DiaryStorage::AppendNewDay(Date currentDate, const std::string& storedText)
     }
     // Key and text go in with the one post, so no blank record is ever
     // committed on its own.
+    BackupBeforeChange();
     DiaryTable.Append();
     DiaryTable.SetFieldText("DATE", key);
     DiaryTable.SetFieldText("ENTRY", storedText);
@@ -195,6 +211,7 @@ void DiaryStorage::AppendNewDay(Date currentDate, const std::string& storedText)
 void DiaryStorage::RemoveCurrentEntry() {
     // Key, text and deleted flag go in one record write: a kill leaves the
     // day either as it was or removed, never a live record without a key.
+    BackupBeforeChange();
     DiaryTable.Edit();
     DiaryTable.SetFieldText("DATE", "");
     DiaryTable.SetFieldText("ENTRY", "");
@@ -214,6 +231,7 @@ int DiaryStorage::RemoveKeylessRecords() {
         // In date order the empty keys come first.
         DiaryEngine.SetOrder(order);
         for (DiaryTable.First(); !DiaryTable.IsEmpty() && DiaryTable.FieldText("DATE").empty(); DiaryTable.First()) {
+            BackupBeforeChange();
             DiaryTable.Edit();
             DiaryTable.PostDeleted();
             ++removed;
@@ -225,6 +243,7 @@ int DiaryStorage::RemoveKeylessRecords() {
             DiaryTable.Next();
             continue;
         }
+        BackupBeforeChange();
         DiaryTable.Edit();
         DiaryTable.PostDeleted();
         ++removed;
@@ -256,6 +275,7 @@ std::string DiaryStorage::EngineDamageText() const {
 }
 
 std::string DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
+    BackupBeforeChange();
     DiaryTable.DisableControls();
     const std::string filter = DiaryEngine.DBFilter();
     DiaryEngine.SetFilter("");

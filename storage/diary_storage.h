@@ -45,6 +45,15 @@ public:
     // can redraw its date caption.
     std::function<void()> RefreshDateCaption;
 
+    // Before the first change of each day the diary's files are copied to
+    // backups/ (MakeDailyBackup). TodayForBackups says which day it is;
+    // DailyBackups false turns the copies off (benchmarks of raw writes).
+    bool DailyBackups = true;
+    std::function<Date()> TodayForBackups = [] { return Today(); };
+    // Why the last daily backup failed ("" when it did not); the change
+    // itself went on, since refusing to save would lose the day's text.
+    const std::string& LastBackupError() const { return lastBackupError_; }
+
     // Why the last OpenDiaryFile returned false ("" when it did not).
     const std::string& LastError() const { return lastError_; }
     int LastErrorCode() const { return lastErrorCode_; }  // the engine's code, 0 if none
@@ -94,6 +103,7 @@ public:
 
 private:
     Date MoveToEnd(bool first);
+    void BackupBeforeChange();
     void CreateIndexAtOpen();
     void SetAsideForeignIndex();  // an index that is not the diary's one  // CreateDiaryIndex that a full disk does not stop
     // Makes sure the data set stands on KEY's record before a write that
@@ -104,6 +114,8 @@ private:
     std::string lastError_;
     int lastErrorCode_ = 0;
     std::vector<std::string> openNotes_;
+    std::string lastBackupError_;
+    Date backupDay_{};  // the day whose backup is known to exist
 };
 
 }  // namespace quill
