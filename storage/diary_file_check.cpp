@@ -138,7 +138,8 @@ bool CheckTable(const std::string& dbf, DiaryCheckReport& r, std::vector<Field>&
         digits.erase(0, digits.find_first_not_of(' '));
         if (!digits.empty() && digits.find_first_not_of("0123456789") != std::string::npos &&
             digits.find_first_not_of(std::string(1, '\0')) != std::string::npos) {
-            P.push_back("record " + std::to_string(rec.recNo) + ": memo pointer is not a number");
+            P.push_back("record " + std::to_string(rec.recNo) + " (" + (rec.key.empty() ? std::string("no key") : rec.key) +
+                        "): memo pointer is not a number");
         } else if (!digits.empty() && digits[0] != '\0') {
             rec.memoBlock = uint32_t(std::stoul(digits));
         }
