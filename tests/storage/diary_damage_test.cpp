@@ -327,5 +327,29 @@ TEST(ForeignIndex, DamagedKeyExpressionIsSetAsideAndBuiltAgain) {
     }
 }
 
+// The index is derived from the table and checked at every open: a save
+// whose table and memo writes are on disk succeeds even when the index
+// file cannot be written, and the index catches up later.
+TEST(FullDisk, SaveSucceedsWhenOnlyTheIndexCannotBeWritten) {
+    TempFolder dir;
+    auto s = OpenDiary(dir.path());
+    SaveDay(*s, D(2020, 1, 1), EntryFor(D(2020, 1, 1)));
+    xb::xb_SetWriteFaultHook(
+        [](const std::string& path, size_t) { return path.find("QUILLBK.CDX") != std::string::npos ? ENOSPC : 0; });
+    EXPECT_NO_THROW(SaveDay(*s, D(2020, 1, 2), EntryFor(D(2020, 1, 2))));
+    EXPECT_NO_THROW(SaveDay(*s, D(2020, 1, 1), ""));
+    xb::xb_SetWriteFaultHook({});
+    EXPECT_TRUE(s->FindDateRecord(D(2020, 1, 2)));
+    EXPECT_FALSE(s->FindDateRecord(D(2020, 1, 1)));
+    s.reset();
+    s = OpenDiary(dir.path());
+    ASSERT_TRUE(s->FindDateRecord(D(2020, 1, 2)));
+    EXPECT_EQ(s->CurrentEntryText(), EntryFor(D(2020, 1, 2)));
+    EXPECT_FALSE(s->FindDateRecord(D(2020, 1, 1)));
+    s.reset();
+    const auto r = CheckDiaryFiles(dir.path());
+    EXPECT_TRUE(r.ok()) << Problems(r);
+}
+
 }  // namespace
 }  // namespace quill
