@@ -44,12 +44,11 @@ void DiaryStorage::SetAsideForeignIndex() {
     while (!key.empty() && key.back() == ' ') key.pop_back();
     for (char& c : key)
         if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    // The diary's index holds one tag, DATE on "date". Anything else (a key
-    // expression damaged on disk, say) would leave the table read-only for
-    // good, since no key could be kept up to date: keep the file aside and
-    // build the one the diary needs.
-    // The production index comes first; index files of other programs
-    // (ExtraIndexes) follow it.
+    // The diary's index (first in the list; other programs' index files
+    // follow it) holds tag DATE on "date". Anything else, a key expression
+    // damaged on disk say, would leave the table read-only for good, since
+    // no key could be kept up to date: keep the file aside and build the
+    // one the diary needs.
     if (!tags.empty() && tags[0] == "DATE" && key == "DATE") return;
     DiaryEngine.CloseIndexes();
     const std::string aside = path + ".damaged";
@@ -94,7 +93,8 @@ bool DiaryStorage::OpenDiaryFile() {
             if (found.empty()) continue;
             lastError_ = std::string(kFileOpenErrorText) + ": the diary table " + folder_ + kDiaryTableName +
                          " is missing, but " + found +
-                         " is there. Nothing was changed; restore the table file from a backup or copy.";
+                         " is there. Nothing was changed; restore the table file from a backup or copy "
+                         "(quillbook-tool backups lists the daily backups).";
             return false;
         }
     }
