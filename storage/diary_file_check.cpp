@@ -110,17 +110,20 @@ bool CheckTable(const std::string& dbf, DiaryCheckReport& r, std::vector<Field>&
     if (!haveDate) P.push_back("table: no character field DATE of width 8");
     if (!haveEntry) P.push_back("table: no memo field ENTRY of width 10");
     if (!haveDate || !haveEntry || recLen != sum || headerLen != pos + 1) return false;
+    uint32_t complete = count;
     const uint64_t need = uint64_t(headerLen) + uint64_t(count) * recLen;
     if (dbf.size() < need) {
+        // Go on with the complete records: their damage is reported too.
+        complete = uint32_t((dbf.size() - std::min<size_t>(dbf.size(), headerLen)) / recLen);
         P.push_back("table: header counts " + std::to_string(count) + " records but the file holds only " +
-                    std::to_string((dbf.size() - std::min<size_t>(dbf.size(), headerLen)) / recLen));
-        return false;
+                    std::to_string(complete) + " (the table is cut short)");
+    } else {
+        const size_t extra = dbf.size() - need;
+        if (extra > 1 || (extra == 1 && uint8_t(dbf[need]) != 0x1A))
+            r.warnings.push_back("table: " + std::to_string(extra) +
+                                 " bytes after the last counted record (left over from an unfinished write)");
     }
-    const size_t extra = dbf.size() - need;
-    if (extra > 1 || (extra == 1 && uint8_t(dbf[need]) != 0x1A))
-        r.warnings.push_back("table: " + std::to_string(extra) +
-                             " bytes after the last counted record (left over from an unfinished write)");
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < complete; ++i) {
         const size_t at = headerLen + size_t(i) * recLen;
         RawDiaryRecord rec;
         rec.recNo = i + 1;
@@ -135,7 +138,8 @@ bool CheckTable(const std::string& dbf, DiaryCheckReport& r, std::vector<Field>&
         digits.erase(0, digits.find_first_not_of(' '));
         if (!digits.empty() && digits.find_first_not_of("0123456789") != std::string::npos &&
             digits.find_first_not_of(std::string(1, '\0')) != std::string::npos) {
-            P.push_back("record " + std::to_string(rec.recNo) + ": memo pointer is not a number");
+            P.push_back("record " + std::to_string(rec.recNo) + " (" + (rec.key.empty() ? std::string("no key") : rec.key) +
+                        "): memo pointer is not a number");
         } else if (!digits.empty() && digits[0] != '\0') {
             rec.memoBlock = uint32_t(std::stoul(digits));
         }
@@ -213,7 +217,9 @@ struct CdxReader {
     std::vector<std::string>& problems;
     std::string what;  // "index" or "index directory"
 
-    bool PageOk(uint32_t off) const { return off % 512 == 0 && off + 512 <= cdx.size() && off >= 512; }
+    // In 64 bits: a damaged pointer near 4 GiB must not wrap round to a
+    // small offset that passes.
+    bool PageOk(uint32_t off) const { return off % 512 == 0 && uint64_t(off) + 512 <= cdx.size() && off >= 512; }
 
     void Problem(const std::string& s) { problems.push_back(what + ": " + s); }
 
@@ -226,8 +232,11 @@ struct CdxReader {
         const uint32_t dupMask = uint8_t(cdx[off + 18]);
         const uint32_t trailMask = uint8_t(cdx[off + 19]);
         const uint32_t R = uint8_t(cdx[off + 20]), D = uint8_t(cdx[off + 21]);
+        const uint32_t T = uint8_t(cdx[off + 22]);
         const uint32_t N = uint8_t(cdx[off + 23]);
-        if (N == 0 || N > 8 || R > 32 || 24 + n * N > 512) {
+        // The three fields share the N bytes of an entry; wider ones would
+        // shift past the 64 bits an entry is read into.
+        if (N == 0 || N > 8 || R > 32 || R + D + T > 8 * N || 24 + n * N > 512) {
             Problem("leaf page at " + std::to_string(off) + " has impossible entry widths");
             return false;
         }
@@ -262,7 +271,7 @@ struct CdxReader {
 
     // Walks the tree under a header at HDR. Returns false on damage.
     bool ReadTag(uint32_t hdr, char pad, uint32_t& keyLen, std::vector<RawIndexKey>& out) {
-        if (hdr % 512 != 0 || hdr + 1024 > cdx.size()) {
+        if (hdr % 512 != 0 || uint64_t(hdr) + 1024 > cdx.size()) {
             Problem("header at " + std::to_string(hdr) + " lies outside the file");
             return false;
         }
@@ -366,7 +375,7 @@ void CheckIndex(const std::string& cdx, DiaryCheckReport& r) {
         P.push_back("index: no tag DATE");
         return;
     }
-    if (tagHeader % 512 != 0 || tagHeader + 1024 > cdx.size()) {
+    if (tagHeader % 512 != 0 || uint64_t(tagHeader) + 1024 > cdx.size()) {
         P.push_back("index: tag DATE header lies outside the file");
         return;
     }
@@ -452,7 +461,9 @@ DiaryCheckReport CheckDiaryFiles(const std::string& folder) {
                 continue;
             }
             if (rec.key.empty()) {
-                r.warnings.push_back("record " + std::to_string(rec.recNo) + ": live record without a date key");
+                r.problems.push_back("record " + std::to_string(rec.recNo) +
+                                     ": live record without a date key (left by an interrupted save; "
+                                     "opening the diary or a rebuild removes it)");
                 continue;
             }
             Date d;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "storage/diary_backups.h"
 #include "storage/engine/xb_engine.h"
 #include "storage/folder_files.h"
 #include "storage/xb_error.h"
@@ -33,7 +34,55 @@ bool DiaryStorage::CreateDiaryTable() {
 
 void DiaryStorage::CreateDiaryIndex() { DiaryEngine.IndexTag("", "DATE", "date", 0, false, ""); }
 
+void DiaryStorage::SetAsideForeignIndex() {
+    const std::string path = FindFileNoCase(folder_, kDiaryIndexName);
+    if (path.empty()) return;
+    const int previous = xb::xb_Select(DiaryTable.WorkArea());
+    const std::vector<std::string> tags = xb::xb_IndexList();
+    std::string key = tags.empty() ? std::string() : xb::xb_IndexKey(1);
+    if (previous != 0 && previous != DiaryTable.WorkArea()) xb::xb_Select(previous);
+    while (!key.empty() && key.back() == ' ') key.pop_back();
+    for (char& c : key)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    // The diary's index (first in the list; other programs' index files
+    // follow it) holds tag DATE on "date". Anything else, a key expression
+    // damaged on disk say, would leave the table read-only for good, since
+    // no key could be kept up to date: keep the file aside and build the
+    // one the diary needs.
+    if (!tags.empty() && tags[0] == "DATE" && key == "DATE") return;
+    DiaryEngine.CloseIndexes();
+    const std::string aside = path + ".damaged";
+    std::remove(aside.c_str());
+    if (std::rename(path.c_str(), aside.c_str()) != 0) std::remove(path.c_str());
+    std::string found;
+    for (const auto& t : tags) found += (found.empty() ? "" : ", ") + t;
+    openNotes_.push_back(std::string(kDiaryIndexName) + " held " +
+                         (tags.empty() ? std::string("no tag") : "tag(s) " + found + " with the key \"" + key + "\"") +
+                         " instead of tag DATE on \"date\"; it was set aside as " + aside + " and built again");
+    CreateIndexAtOpen();
+    for (const auto& extra : DiaryEngine.ExtraIndexes) {
+        try {
+            DiaryEngine.IndexOpen(extra);
+        } catch (const TXbError&) {
+            // Another program's index: the diary does not need it.
+        }
+    }
+}
+
+void DiaryStorage::CreateIndexAtOpen() {
+    try {
+        CreateDiaryIndex();
+    } catch (const TXbError& e) {
+        // A full or read-only disk: the index is built in memory and the
+        // engine writes it once there is room. Reading needs no more.
+        if ((e.Code() != xb::XB_ERR_IO && e.Code() != xb::XB_ERR_OPEN) || DiaryEngine.TagArea("DATE") == 0) throw;
+        openNotes_.push_back(std::string(kDiaryIndexName) + " could not be written (" + e.FullText() +
+                             "); the index is kept in memory and written when there is room");
+    }
+}
+
 bool DiaryStorage::OpenDiaryFile() {
+    openNotes_.clear();
     lastError_.clear();
     lastErrorCode_ = 0;
     if (!FileExistsNoCase(folder_, kDiaryTableName)) {
@@ -44,7 +93,8 @@ bool DiaryStorage::OpenDiaryFile() {
             if (found.empty()) continue;
             lastError_ = std::string(kFileOpenErrorText) + ": the diary table " + folder_ + kDiaryTableName +
                          " is missing, but " + found +
-                         " is there. Nothing was changed; restore the table file from a backup or copy.";
+                         " is there. Nothing was changed; restore the table file from a backup or copy "
+                         "(quillbook-tool backups lists the daily backups).";
             return false;
         }
     }
@@ -59,9 +109,13 @@ bool DiaryStorage::OpenDiaryFile() {
     DiaryTable.Exclusive = true;
     try {
         DiaryTable.Open();
-        if (!FileExistsNoCase(folder_, kDiaryIndexName)) CreateDiaryIndex();
+        if (std::string damage = EngineDamageText(); !damage.empty()) openNotes_.push_back(damage);
+        SetAsideForeignIndex();
+        if (!FileExistsNoCase(folder_, kDiaryIndexName) && DiaryEngine.TagArea("DATE") == 0) CreateIndexAtOpen();
         DiaryEngine.SetOrder(1);
         XbEnv1.SetDeleted(true);
+        if (const int removed = RemoveKeylessRecords())
+            openNotes_.push_back(std::to_string(removed) + " record(s) without a date key, left by an interrupted save, were removed");
         return true;
     } catch (const TXbError& e) {
         lastError_ = e.FullText();
@@ -71,6 +125,19 @@ bool DiaryStorage::OpenDiaryFile() {
     }
     DiaryTable.Close();
     return false;
+}
+
+void DiaryStorage::BackupBeforeChange() {
+    if (!DailyBackups) return;
+    const Date today = TodayForBackups();
+    if (today == backupDay_) return;
+    try {
+        MakeDailyBackup(folder_, today);
+        backupDay_ = today;
+        lastBackupError_.clear();
+    } catch (const std::exception& e) {
+        lastBackupError_ = std::string("the daily backup could not be made: ") + e.what();
+    }
 }
 
 bool DiaryStorage::FindDateRecord(Date currentDate) {
@@ -114,6 +181,7 @@ void DiaryStorage::UpdateCurrentEntry(Date currentDate, const std::string& store
         AppendNewDay(currentDate, storedText);
         return;
     }
+    BackupBeforeChange();
     DiaryTable.Edit();
     DiaryTable.SetFieldText("DATE", key);
     DiaryTable.SetFieldText("ENTRY", storedText);
@@ -131,6 +199,7 @@ void DiaryStorage::AppendNewDay(Date currentDate, const std::string& storedText)
     }
     // Key and text go in with the one post, so no blank record is ever
     // committed on its own.
+    BackupBeforeChange();
     DiaryTable.Append();
     DiaryTable.SetFieldText("DATE", key);
     DiaryTable.SetFieldText("ENTRY", storedText);
@@ -140,17 +209,46 @@ void DiaryStorage::AppendNewDay(Date currentDate, const std::string& storedText)
 }
 
 void DiaryStorage::RemoveCurrentEntry() {
-    // The key goes first, in a write of its own: if the program dies half
-    // way, what is left is a record no seek can find, never a day whose
-    // text was emptied but that still shows up.
+    // Key, text and deleted flag go in one record write: a kill leaves the
+    // day either as it was or removed, never a live record without a key.
+    BackupBeforeChange();
     DiaryTable.Edit();
     DiaryTable.SetFieldText("DATE", "");
-    DiaryTable.Post();
-    DiaryTable.Edit();
     DiaryTable.SetFieldText("ENTRY", "");
-    DiaryTable.Post();
-    DiaryTable.Delete();
+    DiaryTable.PostDeleted();
     EntryExists = false;
+}
+
+int DiaryStorage::RemoveKeylessRecords() {
+    // Earlier versions removed a day in three writes and appended a blank
+    // record before its key; a kill in between left a live record without a
+    // key, which sorts first and would make "&First" land on today. Its
+    // text, if any, was being removed or never saved: flag it deleted and
+    // leave the text in the memo file until the next rebuild.
+    int removed = 0;
+    const int order = DiaryEngine.TagArea("DATE");
+    if (order != 0) {
+        // In date order the empty keys come first.
+        DiaryEngine.SetOrder(order);
+        for (DiaryTable.First(); !DiaryTable.IsEmpty() && DiaryTable.FieldText("DATE").empty(); DiaryTable.First()) {
+            BackupBeforeChange();
+            DiaryTable.Edit();
+            DiaryTable.PostDeleted();
+            ++removed;
+        }
+        return removed;
+    }
+    for (DiaryTable.First(); !DiaryTable.Eof();) {
+        if (!DiaryTable.FieldText("DATE").empty()) {
+            DiaryTable.Next();
+            continue;
+        }
+        BackupBeforeChange();
+        DiaryTable.Edit();
+        DiaryTable.PostDeleted();
+        ++removed;
+    }
+    return removed;
 }
 
 bool DiaryStorage::SaveEntry(Date currentDate, const std::string& storedText) {
@@ -168,12 +266,23 @@ bool DiaryStorage::SaveEntry(Date currentDate, const std::string& storedText) {
     return EntryExists;
 }
 
-void DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
+std::string DiaryStorage::EngineDamageText() const {
+    if (!DiaryTable.Active()) return {};
+    const int previous = xb::xb_Select(DiaryTable.WorkArea());
+    std::string text = xb::xb_DamageText();
+    if (previous != 0 && previous != DiaryTable.WorkArea()) xb::xb_Select(previous);
+    return text;
+}
+
+std::string DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
+    BackupBeforeChange();
     DiaryTable.DisableControls();
-    XbEnv1.SetDeleted(false);
     const std::string filter = DiaryEngine.DBFilter();
     DiaryEngine.SetFilter("");
+    std::string damage;
     try {
+        RemoveKeylessRecords();
+        XbEnv1.SetDeleted(false);
         DiaryEngine.CloseIndexes();
         // The index is rebuilt from nothing, so a damaged one cannot get in
         // the way; a file that will not go is not a reason to stop.
@@ -186,6 +295,7 @@ void DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
             if (progress) progress(0, percent);
         });
         DiaryEngine.Pack();
+        damage = EngineDamageText();
         DiaryEngine.SetGaugeHook([&](int percent) {
             if (progress) progress(1, percent);
         });
@@ -195,6 +305,7 @@ void DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
         DiaryEngine.SetGaugeHook({});
         DiaryEngine.SetFilter(filter);
         DiaryTable.EnableControls();
+        return damage;
     } catch (...) {
         // Leave the table as the rest of the program expects it: deleted
         // records hidden, the filter back, views following again, and the

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "dates/date_keys.h"
 #include "storage/xb_data_link.h"
@@ -44,9 +45,21 @@ public:
     // can redraw its date caption.
     std::function<void()> RefreshDateCaption;
 
+    // Before the first change of each day the diary's files are copied to
+    // backups/ (MakeDailyBackup). TodayForBackups says which day it is;
+    // DailyBackups false turns the copies off (benchmarks of raw writes).
+    bool DailyBackups = true;
+    std::function<Date()> TodayForBackups = [] { return Today(); };
+    // Why the last daily backup failed ("" when it did not); the change
+    // itself went on, since refusing to save would lose the day's text.
+    const std::string& LastBackupError() const { return lastBackupError_; }
+
     // Why the last OpenDiaryFile returned false ("" when it did not).
     const std::string& LastError() const { return lastError_; }
     int LastErrorCode() const { return lastErrorCode_; }  // the engine's code, 0 if none
+    // What the last successful OpenDiaryFile found damaged and mended or
+    // worked around, one sentence each (empty when the files were sound).
+    const std::vector<std::string>& OpenNotes() const { return openNotes_; }
 
     // Opens the diary exclusively; creates the table and the index when
     // they are missing. A missing table beside an existing memo or index
@@ -75,14 +88,24 @@ public:
     void UpdateCurrentEntry(Date currentDate, const std::string& storedText);
     void AppendNewDay(Date currentDate, const std::string& storedText);
     void RemoveCurrentEntry();
+    // Flags deleted every live record whose key is empty; returns how many.
+    int RemoveKeylessRecords();
 
     // Removes deleted records for good and builds the index from scratch.
     // PROGRESS receives (phase 0 = pack, 1 = index, percent). On failure
-    // the table is left open and usable and the error is raised.
-    void RebuildDiary(const std::function<void(int phase, int percent)>& progress = {});
+    // the table is left open and usable and the error is raised. Returns
+    // what the pack found damaged and kept (records whose text cannot be
+    // read stay, key and all); "" when nothing.
+    std::string RebuildDiary(const std::function<void(int phase, int percent)>& progress = {});
+
+    // What the engine last found damaged in the diary's files ("" = nothing).
+    std::string EngineDamageText() const;
 
 private:
     Date MoveToEnd(bool first);
+    void BackupBeforeChange();
+    void CreateIndexAtOpen();
+    void SetAsideForeignIndex();  // an index that is not the diary's one  // CreateDiaryIndex that a full disk does not stop
     // Makes sure the data set stands on KEY's record before a write that
     // expects it; returns whether it does.
     bool OnRecordOf(const std::string& key);
@@ -90,6 +113,9 @@ private:
     std::string folder_;
     std::string lastError_;
     int lastErrorCode_ = 0;
+    std::vector<std::string> openNotes_;
+    std::string lastBackupError_;
+    Date backupDay_{};  // the day whose backup is known to exist
 };
 
 }  // namespace quill

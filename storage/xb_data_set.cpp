@@ -279,7 +279,17 @@ void TXbDataSet::Cancel() {
     pending_.clear();
 }
 
-void TXbDataSet::Post() {
+void TXbDataSet::Post() { PostRecord(false); }
+
+void TXbDataSet::PostDeleted() {
+    if (state_ != TDataSetState::dsEdit)
+        throw TXbError(xb::XB_ERR_POSITION, false, "PostDeleted outside an edit of an existing record");
+    PostRecord(true);
+    auto area = Select();
+    MoveOffDeleted();
+}
+
+void TXbDataSet::PostRecord(bool markDeleted) {
     if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) return;
     auto area = Select();
     // Leave the edit state whatever happens: a failed write must not leave
@@ -288,32 +298,44 @@ void TXbDataSet::Post() {
     std::map<std::string, std::string> fields;
     fields.swap(pending_);
     state_ = TDataSetState::dsBrowse;
-    if (was == TDataSetState::dsInsert) {
-        if (!xb::xb_AppendBlank()) RaiseEngineError();
-        recNo_ = xb::xb_RecNo();
-    } else {
+    // Built apart from the cached current record, which a failed write
+    // must leave as it was.
+    std::vector<char> rec(record_.size(), ' ');
+    if (was != TDataSetState::dsInsert) {
         Reposition();
+        if (!xb::xb_GetRecord(rec.data())) RaiseEngineError();
     }
-    if (!xb::xb_GetRecord(record_.data())) RaiseEngineError();
-    // Memo text first: it goes to fresh blocks, and the record is pointed at
-    // them only when the whole text is written.
+    // Memo texts go to fresh blocks first; the record, keys and memo
+    // pointers together, is then written once, so a kill or a full disk
+    // leaves either the old record or the new one, never a record without
+    // its key.
     bool recordChanged = false;
     for (const auto& [name, value] : fields) {
         const int i = xb::xb_FieldIndex(name);
         if (xb::xb_FieldType(i) == 'M') {
-            if (!xb::xb_Replace(name, xb::XB_MEMO_TEXT, value.c_str())) RaiseEngineError();
+            if (!xb::xb_StageMemo(name, value)) RaiseEngineError();
+            recordChanged = true;
         } else {
             const int offset = xb::xb_FieldOffset(i), width = xb::xb_FieldWidth(i);
             std::string padded = value;
             padded.resize(size_t(width), ' ');
             // An unchanged field costs no write (an update keeps its key).
-            if (std::memcmp(record_.data() + offset, padded.data(), size_t(width)) != 0) {
-                std::memcpy(record_.data() + offset, padded.data(), size_t(width));
+            if (std::memcmp(rec.data() + offset, padded.data(), size_t(width)) != 0) {
+                std::memcpy(rec.data() + offset, padded.data(), size_t(width));
                 recordChanged = true;
             }
         }
     }
-    if (recordChanged && !xb::xb_PutRecord(record_.data())) RaiseEngineError();
+    if (markDeleted && rec[0] != '*') {
+        rec[0] = '*';
+        recordChanged = true;
+    }
+    if (was == TDataSetState::dsInsert) {
+        if (!xb::xb_AppendRecord(rec.data())) RaiseEngineError();
+        recNo_ = xb::xb_RecNo();
+    } else if (recordChanged && !xb::xb_PutRecord(rec.data())) {
+        RaiseEngineError();
+    }
     if (SyncOnPost && !xb::xb_Commit()) RaiseEngineError();
     ReadCurrent();
     eof_ = bof_ = false;
@@ -327,6 +349,10 @@ void TXbDataSet::Delete() {
     Reposition();
     if (!xb::xb_Delete()) RaiseEngineError();
     if (SyncOnPost && !xb::xb_Commit()) RaiseEngineError();
+    MoveOffDeleted();
+}
+
+void TXbDataSet::MoveOffDeleted() {
     // The next visible record becomes current, or the last one when the
     // deleted record was the last.
     xb::xb_Skip(1);

@@ -58,6 +58,9 @@ public:
     void Edit();
     void Append();
     void Post();
+    // Posts the pending fields of the edited record and flags it deleted in
+    // the same record write; then moves on as Delete does.
+    void PostDeleted();
     void Cancel();
     void Delete();
 
@@ -95,6 +98,8 @@ private:
     void Reposition() const;  // puts the engine back on the cached record
     bool IsMemo(const std::string& field) const;
     void CheckBrowse(const char* what) const;
+    void PostRecord(bool markDeleted);
+    void MoveOffDeleted();  // after the current record was flagged deleted
 
     int area_ = 0;
     std::string openedPath_;

@@ -16,34 +16,11 @@
 #include "storage/entry_text.h"
 #include "storage/folder_files.h"
 #include "storage/xb_error.h"
+#include "tool/storage_tool_support.h"
 #include "tool/tool_registry.h"
 
 namespace quill::tool {
 namespace {
-
-struct Failure {
-    int status;
-    std::string message;
-};
-
-bool ParseKey(const std::string& text, Date& day) {
-    return text.size() == 8 && text.find_first_not_of("0123456789") == std::string::npos && KeyToDate(text, day);
-}
-
-std::string Describe(const TXbError& e, const std::string& folder) {
-    if (e.Code() == xb::XB_ERR_LOCKED)
-        return "the diary in " + folder + " is in use by a running program; close Quillbook and try again";
-    if (e.Code() == xb::XB_ERR_READONLY || e.Code() == xb::XB_ERR_IO)
-        return e.FullText() + " (is the diary folder read-only or the disk full?)";
-    return e.FullText();
-}
-
-void RequireTable(const std::string& folder) {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(folder, ec)) throw Failure{1, "no diary folder " + folder};
-    if (!FileExistsNoCase(folder, kDiaryTableName))
-        throw Failure{1, "no diary in " + folder + " (" + kDiaryTableName + " not found)"};
-}
 
 // Opens the diary without changing anything: read-only, date order when the
 // index is there.
@@ -67,33 +44,23 @@ std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, bool& ha
 struct Listed {
     std::string key;
     size_t size;
+    std::string damage;  // why the text cannot be read; "" when it can
 };
 
+// Every entry, each read on its own: one damaged memo must not hide the rest.
 std::vector<Listed> ListEntries(DiaryStorage& s, bool sorted) {
     std::vector<Listed> out;
     for (s.DiaryTable.First(); !s.DiaryTable.Eof(); s.DiaryTable.Next()) {
         const std::string key = s.DiaryTable.FieldText("DATE");
         if (key.empty()) continue;
-        out.push_back({key, s.DiaryTable.FieldText("ENTRY").size()});
+        try {
+            out.push_back({key, s.DiaryTable.FieldText("ENTRY").size(), {}});
+        } catch (const TXbError& e) {
+            out.push_back({key, 0, e.FullText()});
+        }
     }
     if (!sorted) std::stable_sort(out.begin(), out.end(), [](const Listed& a, const Listed& b) { return a.key < b.key; });
     return out;
-}
-
-template <typename F>
-int Guarded(ToolContext& ctx, F&& body) {
-    try {
-        return body();
-    } catch (const Failure& f) {
-        *ctx.err << "quillbook-tool: " << f.message << "\n";
-        return f.status;
-    } catch (const TXbError& e) {
-        *ctx.err << "quillbook-tool: " << Describe(e, ctx.diaryFolder) << "\n";
-        return 1;
-    } catch (const std::exception& e) {
-        *ctx.err << "quillbook-tool: " << e.what() << "\n";
-        return 1;
-    }
 }
 
 int RunList(ToolContext& ctx) {
@@ -101,8 +68,22 @@ int RunList(ToolContext& ctx) {
         if (!ctx.args.empty()) throw Failure{2, "usage: list"};
         bool haveIndex = false;
         auto s = OpenForReading(ctx.diaryFolder, haveIndex);
-        for (const auto& e : ListEntries(*s, haveIndex)) *ctx.out << e.key << '\t' << e.size << '\n';
+        int damaged = 0;
+        for (const auto& e : ListEntries(*s, haveIndex)) {
+            if (e.damage.empty()) {
+                *ctx.out << e.key << '\t' << e.size << '\n';
+                continue;
+            }
+            *ctx.out << e.key << "\tdamaged\n";
+            *ctx.err << "quillbook-tool: the text of " << e.key << " cannot be read: " << e.damage << "\n";
+            ++damaged;
+        }
         if (!haveIndex) *ctx.err << "quillbook-tool: note: " << kDiaryIndexName << " is missing; listed by scanning\n";
+        if (damaged) {
+            *ctx.err << "quillbook-tool: " << damaged << " damaged entr" << (damaged == 1 ? "y" : "ies")
+                     << "; run 'quillbook-tool check' and 'quillbook-tool repair'\n";
+            return 1;
+        }
         return 0;
     });
 }
@@ -190,8 +171,13 @@ int RunCheck(ToolContext& ctx) {
                     } else if (s->DiaryTable.RecNo() != long(rec.recNo)) {
                         problems.push_back("engine: seek for " + rec.key + " lands on record " +
                                            std::to_string(s->DiaryTable.RecNo()) + ", not " + std::to_string(rec.recNo));
-                    } else if (s->CurrentEntryText() != rec.memo) {
-                        problems.push_back("engine: the text of " + rec.key + " differs from the memo file");
+                    } else {
+                        try {
+                            if (s->CurrentEntryText() != rec.memo)
+                                problems.push_back("engine: the text of " + rec.key + " differs from the memo file");
+                        } catch (const TXbError& e) {
+                            problems.push_back("engine: the text of " + rec.key + " cannot be read: " + e.FullText());
+                        }
                     }
                 }
                 size_t walked = 0;

@@ -37,6 +37,7 @@ struct StoreFigures {
     double walkMemos = 0;
     double rebuild = 0;
     double pack = 0;
+    double dailyBackup = 0;  // copy of the three files before a day's first change; 0 = the store has none
 };
 
 struct BenchSetup {

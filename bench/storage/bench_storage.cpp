@@ -27,9 +27,10 @@ std::string MakeTempFolder(const char* tag) {
 
 struct Row {
     const char* name;
-    double ours, theirs;
-    const char* unit;  // "us" or "ms"
-    double goal;       // in the same unit, 0 for none
+    double ours, theirs;  // theirs 0: SQLite has no such step
+    const char* unit;     // "us" or "ms"
+    double goal;          // in the same unit, 0 for none
+    bool withinRatio = true;  // also at most 1.5x SQLite
 };
 
 }  // namespace
@@ -65,7 +66,9 @@ int main(int argc, char** argv) {
     std::filesystem::remove_all(theirsDir);
 
     const Row rows[] = {
-        {"open table with index (med)", ours.open / 1000, theirs.open / 1000, "ms", 0},
+        // The open checks the index against every record, so that a stale
+        // index never answers wrongly: an absolute goal, not a ratio.
+        {"open table with index (med)", ours.open / 1000, theirs.open / 1000, "ms", 5, false},
         {"FindDateRecord (median)", ours.seekMedian, theirs.seekMedian, "us", 20},
         {"update, fsync (median)", ours.updateSync / 1000, theirs.updateSync / 1000, "ms", 0},
         {"update, no fsync (median)", ours.updateNoSync / 1000, theirs.updateNoSync / 1000, "ms", 0},
@@ -73,6 +76,7 @@ int main(int argc, char** argv) {
         {"walk every memo", ours.walkMemos / 1000, theirs.walkMemos / 1000, "ms", 150},
         {"index rebuild", ours.rebuild / 1000, theirs.rebuild / 1000, "ms", 100},
         {"pack", ours.pack / 1000, theirs.pack / 1000, "ms", 0},
+        {"daily backup (once a day)", ours.dailyBackup / 1000, 0, "ms", 500, false},
     };
     std::printf("diary of %d entries, about 3 KB RTF each\n\n", entries);
     std::printf("%-28s %12s %12s %8s  %s\n", "operation", "ours", "SQLite", "ratio", "goal");
@@ -86,13 +90,17 @@ int main(int argc, char** argv) {
             goal = buf;
             missed |= r.ours > r.goal;
         }
-        if (ratio > 1.5) {
+        if (r.withinRatio && ratio > 1.5) {
             goal += goal.empty() ? "> 1.5x SQLite  MISSED" : ", > 1.5x SQLite  MISSED";
             missed = true;
         }
-        std::printf("%-28s %9.3f %-2s %9.3f %-2s %7.2fx  %s\n", r.name, r.ours, r.unit, r.theirs, r.unit, ratio,
-                    goal.c_str());
+        if (r.theirs > 0)
+            std::printf("%-28s %9.3f %-2s %9.3f %-2s %7.2fx  %s\n", r.name, r.ours, r.unit, r.theirs, r.unit, ratio,
+                        goal.c_str());
+        else
+            std::printf("%-28s %9.3f %-2s %12s %8s  %s\n", r.name, r.ours, r.unit, "-", "-", goal.c_str());
     }
-    std::printf("\n%s\n", missed ? "some goals were missed (marked above)" : "all goals met (times and at most 1.5x SQLite)");
+    std::printf("\n%s\n", missed ? "some goals were missed (marked above)"
+                                  : "all goals met (times, and at most 1.5x SQLite where compared)");
     return 0;
 }

@@ -110,6 +110,10 @@ class CdxIndex {
   const std::string& Path() const { return path_; }
   std::string Name() const { return BaseName(path_); }
   bool Writable() const { return file_.Writable(); }
+  // The pages in memory are not yet in the file (a rewrite failed or has
+  // not happened): the next Flush writes the whole file.
+  bool PendingWrite() const { return needsRewrite_; }
+  void MarkPendingWrite() { needsRewrite_ = true; }
   bool Structural() const { return structural_; }
   void SetStructural(bool s) { structural_ = s; }
 

@@ -147,8 +147,18 @@ void DbfFile::Adopt(File file) {
         std::to_string(offset) + ")");
   extraArea_ = marker ? hdr.substr(pos + 1) : std::string();
   std::uint64_t need = static_cast<std::uint64_t>(headerLen_) + std::uint64_t(count) * recordLen_;
-  if (need > size)
-    bad("record count " + std::to_string(count) + " is beyond the end of the file");
+  damage_.clear();
+  if (need > size) {
+    // Cut short (a full disk, a copy that stopped): the complete records
+    // are sound, so they open; the first write sets the count to them.
+    std::uint64_t complete = (size - headerLen_) / recordLen_;
+    std::uint64_t partial = (size - headerLen_) % recordLen_;
+    damage_ = name + ": the table is cut short: its header counts " + std::to_string(count) +
+              " records, the file holds " + std::to_string(complete) + " complete one(s)";
+    if (partial) damage_ += " and " + std::to_string(partial) + " byte(s) of the next";
+    damage_ += "; records " + std::to_string(complete + 1) + " to " + std::to_string(count) + " are lost";
+    count = static_cast<std::uint32_t>(complete);
+  }
   recCount_ = static_cast<long>(count);
   stampWritten_ = false;
   cache_.clear();

@@ -46,6 +46,8 @@ class DbfFile {
   int HeaderLength() const { return headerLen_; }
   int RecordLength() const { return recordLen_; }
   long RecordCount() const { return recCount_; }
+  // What Adopt found wrong and worked around ("" when nothing).
+  const std::string& Damage() const { return damage_; }
 
   void ReadRecord(long recno, char* buf) const;
   // Reads count records from first into buf (count * RecordLength bytes).
@@ -83,6 +85,7 @@ class DbfFile {
   // table is small enough: navigation then needs no system call per record.
   std::string cache_;
   bool cached_ = false;
+  std::string damage_;
   std::string extraArea_;   // bytes between the 0x0D and the first record
   std::vector<DbfField> fields_;
 };

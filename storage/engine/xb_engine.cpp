@@ -45,6 +45,12 @@ struct WorkArea {
   const CdxTag* posTag = nullptr;
   Expression filter;
   std::string filterText;
+  // Memo texts already in fresh blocks, waiting for the record write that
+  // points at them (xb_StageMemo): field offset -> first block.
+  std::vector<std::pair<int, std::uint32_t>> stagedMemos;
+  // What the open or the last pack found damaged and worked around
+  // (xb_DamageText).
+  std::string damage;
   // While a structure is being defined (xb_CreateNew .. xb_CreateExec).
   bool creating = false;
   std::vector<DbfField> newFields;
@@ -152,6 +158,7 @@ std::string FindSibling(const std::string& dbfPath, const char* upperExt) {
 long Count(const WorkArea& a) { return a.dbf.RecordCount(); }
 
 void SetEof(WorkArea& a) {
+  a.stagedMemos.clear();
   a.recno = Count(a) + 1;
   a.eof = true;
   a.rec.assign(static_cast<std::size_t>(a.dbf.RecordLength()), ' ');
@@ -160,6 +167,7 @@ void SetEof(WorkArea& a) {
 }
 
 void Load(WorkArea& a, long recno) {
+  a.stagedMemos.clear();   // staged for the record left behind
   a.rec.resize(static_cast<std::size_t>(a.dbf.RecordLength()));
   a.dbf.ReadRecord(recno, a.rec.data());
   a.recno = recno;
@@ -285,6 +293,27 @@ bool TagMatches(const CdxTag& tag, const std::vector<CdxEntry>& fromTable, long 
   return true;
 }
 
+void NoteIndexKept(WorkArea& a, const CdxIndex& idx, const XbFailure& e) {
+  std::string note = idx.Name() + " could not be written (" + e.what() +
+                     "); the index is kept in memory and written when there is room";
+  if (a.damage.find(note) != std::string::npos) return;
+  if (!a.damage.empty()) a.damage += "\n";
+  a.damage += note;
+}
+
+// Writes a rebuilt index file. The index is derived from the table and is
+// checked against it at every open, so a full or read-only disk need not
+// stop the table from opening or a save from being durable: the index then
+// stays in memory and the next flush tries again.
+void WriteIndexOrKeep(WorkArea& a, CdxIndex& idx) {
+  try {
+    idx.WriteNew(idx.Path());
+  } catch (const XbFailure& e) {
+    if (e.code() != XB_ERR_IO && e.code() != XB_ERR_OPEN) throw;
+    NoteIndexKept(a, idx, e);
+  }
+}
+
 // Checks every tag the engine can compute against the table; a stale or
 // damaged tag is rebuilt (and written back when the table is writable).
 void ValidateIndex(WorkArea& a, CdxIndex& idx) {
@@ -319,7 +348,7 @@ void ValidateIndex(WorkArea& a, CdxIndex& idx) {
       changed = true;
     }
   }
-  if (changed && a.writable && idx.Writable()) idx.WriteNew(idx.Path());
+  if (changed && a.writable && idx.Writable()) WriteIndexOrKeep(a, idx);
 }
 
 std::unique_ptr<CdxIndex> OpenIndex(WorkArea& a, const std::string& path) {
@@ -353,8 +382,18 @@ std::string ProductionPath(WorkArea& a) {
 }
 
 void FlushIndexes(WorkArea& a) {
-  for (auto& idx : a.indexes)
-    if (idx->Writable()) idx->Flush(static_cast<std::uint32_t>(Count(a)));
+  if (!a.writable) return;
+  for (auto& idx : a.indexes) {
+    if (!idx->Writable() && !idx->PendingWrite()) continue;
+    try {
+      idx->Flush(static_cast<std::uint32_t>(Count(a)));
+    } catch (const XbFailure& e) {
+      if (e.code() != XB_ERR_IO && e.code() != XB_ERR_OPEN) throw;
+      // Pages half written in place: write the whole file next time.
+      idx->MarkPendingWrite();
+      NoteIndexKept(a, *idx, e);
+    }
+  }
 }
 
 // ---- pack recovery -----------------------------------------------------------
@@ -423,6 +462,7 @@ void OpenInto(WorkArea& a, const std::string& path, int mode) {
                                               ? ": the table is in use by another program and cannot be opened exclusively"
                                               : ": the table is opened exclusively by another program"));
   a.dbf.Adopt(std::move(f));
+  a.damage = a.dbf.Damage();
   bool hasMemo = false;
   for (const auto& fld : a.dbf.Fields()) hasMemo = hasMemo || fld.IsMemo();
   if (hasMemo) {
@@ -605,6 +645,22 @@ void WriteMemo(WorkArea& a, const DbfField& f, std::string_view text) {
   if (old != 0 && old != 0xFFFFFFFFu && old != block) a.memo->Release(old);
 }
 
+// Puts the staged memo pointers into NEWREC; returns the blocks they replace.
+std::vector<std::uint32_t> ApplyStagedMemos(WorkArea& a, std::string& newRec, const std::string* oldRec) {
+  std::vector<std::uint32_t> replaced;
+  for (const auto& [offset, block] : a.stagedMemos) {
+    for (const auto& f : a.dbf.Fields()) {
+      if (f.offset != offset || !f.IsMemo()) continue;
+      if (oldRec) {
+        std::uint32_t old = DbfFile::MemoBlock(f, oldRec->data());
+        if (old != 0 && old != 0xFFFFFFFFu && old != block) replaced.push_back(old);
+      }
+      DbfFile::SetMemoBlock(f, newRec.data(), block);
+    }
+  }
+  return replaced;
+}
+
 // ---- pack ---------------------------------------------------------------------------
 
 void PackIn(WorkArea& a) {
@@ -621,6 +677,7 @@ void PackIn(WorkArea& a) {
 
   File out;
   File memoOut;
+  std::vector<long> damaged;   // records kept whose memo cannot be read
   try {
     out.Open(dbfNew, File::Mode::CreateNew);
     if (!out.TryLock(true)) Fail(XB_ERR_LOCKED, BaseName(dbfNew) + ": cannot be locked");
@@ -646,10 +703,24 @@ void PackIn(WorkArea& a) {
       for (const DbfField* f : memoFields) {
         std::uint32_t block = DbfFile::MemoBlock(*f, recBuf.data());
         std::uint32_t nb = 0;
-        if (block == 0xFFFFFFFFu)
-          Fail(XB_ERR_CORRUPT, TableName(a) + ": record " + std::to_string(r) + " has a damaged memo pointer in " + f->name);
+        // A record whose text cannot be read is kept, key and all: the
+        // other entries go on, and the day still shows as damaged.
+        if (block == 0xFFFFFFFFu) {
+          damaged.push_back(r);
+          continue;
+        }
         if (block != 0) {
-          std::string text = a.memo->Read(block);
+          std::string text;
+          try {
+            text = a.memo->Read(block);
+          } catch (const XbFailure& e) {
+            if (e.code() != XB_ERR_CORRUPT) throw;
+            // Its number would name some other text in the new memo file:
+            // keep the digits but make the pointer unreadable as one.
+            recBuf[static_cast<std::size_t>(f->offset)] = '?';
+            damaged.push_back(r);
+            continue;
+          }
           std::string bytes(8 + text.size(), '\0');
           unsigned char* p = reinterpret_cast<unsigned char*>(bytes.data());
           p[3] = 1;
@@ -722,9 +793,17 @@ void PackIn(WorkArea& a) {
   // Keys now point at new record numbers: rebuild every tag.
   for (auto& idx : a.indexes) {
     for (auto& t : idx->Tags()) t->Assign(ExpectedEntries(a, *t, false));
-    idx->WriteNew(idx->Path());
   }
   a.posTag = nullptr;
+  a.damage.clear();
+  for (auto& idx : a.indexes) idx->WriteNew(idx->Path());
+  if (!damaged.empty()) {
+    if (!a.damage.empty()) a.damage += "\n";
+    a.damage += TableName(a) + ": " + std::to_string(damaged.size()) +
+               " record(s) kept whose memo text cannot be read (old record numbers";
+    for (std::size_t i = 0; i < damaged.size() && i < 20; ++i) a.damage += " " + std::to_string(damaged[i]);
+    a.damage += damaged.size() > 20 ? " ...)" : ")";
+  }
   Gauge(100);
   GoTopIn(a);
 }
@@ -778,10 +857,21 @@ int BuildTag(WorkArea& a, std::string_view file, std::string_view tagName, std::
   try {
     idx->WriteNew(path);
   } catch (...) {
+    // The tag stays usable in memory (the next flush writes it); the
+    // caller still learns that the file was not written.
     RefreshOrders(a);
+    for (std::size_t i = 0; i < a.orders.size(); ++i)
+      if (a.orders[i].index == idx && a.orders[i].tag->name == name) a.order = static_cast<int>(i) + 1;
     throw;
   }
-  if (production && !(a.dbf.Flags() & 0x01)) a.dbf.SetFlags(a.dbf.Flags() | 0x01);
+  if (production && !(a.dbf.Flags() & 0x01)) {
+    // Only other programs read the flag: a full disk must not undo the build.
+    try {
+      a.dbf.SetFlags(a.dbf.Flags() | 0x01);
+    } catch (const XbFailure& e) {
+      if (e.code() != XB_ERR_IO) throw;
+    }
+  }
   RefreshOrders(a);
   for (std::size_t i = 0; i < a.orders.size(); ++i)
     if (a.orders[i].index == idx && a.orders[i].tag->name == name) a.order = static_cast<int>(i) + 1;
@@ -1243,10 +1333,67 @@ int xb_PutRecord(const char* buf) {
     newRec[0] = buf[0] == '*' ? '*' : ' ';
     for (const auto& f : a.dbf.Fields())
       if (f.IsMemo()) std::memcpy(newRec.data() + f.offset, a.rec.data() + f.offset, static_cast<std::size_t>(f.width));
+    std::vector<std::uint32_t> replaced = ApplyStagedMemos(a, newRec, &a.rec);
+    a.stagedMemos.clear();
     WriteRecordAndKeys(a, a.recno, a.rec, newRec);
     a.rec = std::move(newRec);
+    for (std::uint32_t old : replaced) a.memo->Release(old);
     return 1;
   });
+}
+
+int xb_StageMemo(std::string_view field, std::string_view text) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    CheckWritable(a);
+    const DbfField& f = FieldOf(a, field);
+    if (!f.IsMemo()) Fail(XB_ERR_ARG, TableName(a) + ": field " + f.name + " is not a memo field");
+    if (!a.memo) Fail(XB_ERR_OPEN, TableName(a) + ": the memo file is not open");
+    std::uint32_t block = a.memo->Write(text);
+    auto& staged = a.stagedMemos;
+    staged.erase(std::remove_if(staged.begin(), staged.end(), [&](const auto& s) { return s.first == f.offset; }),
+                 staged.end());
+    staged.emplace_back(f.offset, block);
+    return 1;
+  });
+}
+
+int xb_AppendRecord(const char* buf) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    CheckWritable(a);
+    if (!buf) Fail(XB_ERR_ARG, "no record buffer given");
+    std::string rec(buf, static_cast<std::size_t>(a.dbf.RecordLength()));
+    rec[0] = buf[0] == '*' ? '*' : ' ';
+    std::string blank(rec.size(), ' ');
+    a.dbf.BlankRecord(blank.data());
+    for (const auto& f : a.dbf.Fields())
+      if (f.IsMemo()) std::memcpy(rec.data() + f.offset, blank.data() + f.offset, static_cast<std::size_t>(f.width));
+    ApplyStagedMemos(a, rec, nullptr);
+    a.stagedMemos.clear();
+    // One write of the whole record beyond the counted ones, then the new
+    // count: until the count is on disk the record does not exist.
+    long r = a.dbf.AppendRecord(rec.data());
+    std::string key;
+    for (auto& o : a.orders) {
+      if (!o.tag->KeyOf(rec.data(), key)) continue;
+      if (o.tag->unique) {
+        CdxPos p = o.tag->LowerBoundPrefix(key);
+        if (!o.tag->AtEnd(p) && o.tag->At(p).key == key) continue;
+      }
+      o.tag->Insert(key, static_cast<std::uint32_t>(r));
+    }
+    a.rec = rec;
+    a.recno = r;
+    a.eof = false;
+    a.bof = false;
+    a.posTag = nullptr;
+    return 1;
+  });
+}
+
+std::string xb_DamageText() {
+  return Run(std::string(), [&] { return Cur().damage; });
 }
 
 std::string xb_FieldGet(std::string_view field) {

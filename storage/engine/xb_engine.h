@@ -139,10 +139,23 @@ int xb_RecSize();                      // record length incl. deletion flag
 // xb_RecSize() bytes. Non-zero on success.
 int xb_GetRecord(char* buf);
 // Writes buf as the current record. Memo fields in buf are ignored: memo
-// pointers change only through xb_Replace (so a stale buffer can never point
-// a record at somebody else's memo). The deletion flag is taken from buf[0]
+// pointers change only through xb_Replace and xb_StageMemo (so a stale
+// buffer can never point a record at somebody else's memo). The deletion flag is taken from buf[0]
 // ('*' deleted, anything else live). Index keys are updated.
 int xb_PutRecord(const char* buf);
+// Writes TEXT for memo FIELD into fresh blocks now and keeps its pointer
+// for the next xb_PutRecord or xb_AppendRecord, which writes it together with
+// the rest of the record: a kill leaves either the old record or the new one.
+// An empty text stages an empty memo. Non-zero on success.
+int xb_StageMemo(std::string_view field, std::string_view text);
+// Appends BUF (xb_RecSize() bytes, deletion flag first) with the staged memo
+// pointers as a new record, now current: one record write, then the count,
+// so a kill or a failed write never leaves a half-made record behind.
+int xb_AppendRecord(const char* buf);
+// What opening the selected table, or its last pack, found damaged and
+// worked around (a table cut short, an index that could not be written back,
+// records kept whose memo cannot be read...); "" when nothing.
+std::string xb_DamageText();
 // Character/numeric/date/logical field as stored (not trimmed).
 std::string xb_FieldGet(std::string_view field);
 // Writes a non-memo field (padded with blanks, too long = error) or, for a

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 
+#include "fuzz/storage/check_fuzz_input.h"
 #include "storage/diary_file_check.h"
 #include "tests/storage/temp_folder.h"
 #include "tests/storage/test_diary.h"
@@ -104,6 +105,25 @@ TEST(DiaryFileCheck, MissingIndexOrTableIsAProblem) {
     const auto r = CheckDiaryFiles(dir.path());
     EXPECT_TRUE(r.tableFound);
     EXPECT_TRUE(HasProblem(r, "QUILLBK.CDX is missing"));
+}
+
+// The saved fuzzing inputs of the checker (seeds, and inputs that once made
+// it read outside its buffers) under the normal build: each is read without
+// harm, and the damaged ones are reported.
+TEST(DiaryFileCheck, SavedFuzzingInputsAreReportedWithoutHarm) {
+    const std::string folder = std::string(QUILL_FIXTURES) + "/storage/check_corpus/";
+    int replayed = 0;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        const std::string bytes = Slurp(e.path().string());
+        const auto r = xb::fuzz::RunCheckInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+        EXPECT_TRUE(r.tableFound) << name;
+        if (name.rfind("seed-", 0) != 0) {
+            EXPECT_FALSE(r.ok()) << name;
+        }
+        ++replayed;
+    }
+    EXPECT_GE(replayed, 7);
 }
 
 }  // namespace

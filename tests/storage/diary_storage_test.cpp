@@ -272,13 +272,15 @@ TEST(DiaryStorage, MissingTableBesideItsOtherFilesChangesNothing) {
             at = end + 1;
         }
         std::map<std::string, std::string> before;
-        for (const auto& e : fs::directory_iterator(dir.path())) before[e.path().filename()] = FileBytes(e.path());
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            if (e.is_regular_file()) before[e.path().filename()] = FileBytes(e.path());
         DiaryStorage s(dir.path());
         EXPECT_FALSE(s.OpenDiaryFile());
         EXPECT_NE(s.LastError().find("QUILLBK.DBF"), std::string::npos) << s.LastError();
         EXPECT_NE(s.LastError().find(c.namedInError), std::string::npos) << s.LastError();
         std::map<std::string, std::string> after;
-        for (const auto& e : fs::directory_iterator(dir.path())) after[e.path().filename()] = FileBytes(e.path());
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            if (e.is_regular_file()) after[e.path().filename()] = FileBytes(e.path());
         EXPECT_EQ(before, after) << "the folder changed";
     }
 }

@@ -1,5 +1,5 @@
 // Kill-at-any-point durability: a writer process saves, updates and removes
-// entries (each save ending with a commit) and reports every committed save
+// entries and adds new days (each save ending with a commit) and reports every committed save
 // through a pipe; it is killed with SIGKILL at many different moments. Every
 // committed entry must then be intact and the files consistent. The same
 // holds for kills in the middle of a pack and an index rebuild.
@@ -120,6 +120,11 @@ protected:
         // landed; every other day must hold exactly its committed text.
         const Op inFlight = OpAt(nextOp_);
         const int inFlightDay = int((nextOp_ * 7) % kPoolDays);
+        // As the kill left the files, before an open could mend anything:
+        // a removal or a new day is one record write, so no live record is
+        // ever without its key.
+        for (const auto& rec : CheckDiaryFiles(dir_.path()).records)
+            ASSERT_FALSE(!rec.deleted && rec.key.empty()) << "record " << rec.recNo << " is live without a key";
         {
             DiaryStorage s(dir_.path());
             ASSERT_TRUE(s.OpenDiaryFile()) << "the diary does not open after a kill: " << s.LastError();

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "storage/diary_backups.h"
+#include "storage/diary_file_check.h"
 #include "storage/diary_storage.h"
 #include "storage/entry_text.h"
 #include "tests/storage/test_diary.h"
@@ -110,7 +112,7 @@ TEST_F(StorageTool, BadArgumentsAreRefused) {
 
 TEST_F(StorageTool, MissingDiaryIsAnErrorAndNothingIsCreated) {
     TempFolder empty;
-    for (const std::string args : {"list", "show 20240101", "check", "put 20240101 /etc/hostname"}) {
+    for (const std::string args : {"list", "show 20240101", "check", "put 20240101 /etc/hostname", "repair"}) {
         std::string out;
         EXPECT_EQ(RunCommand(std::string(QUILL_TOOL) + " --dir " + empty.path() + " " + args + " 2>&1", &out), 1)
             << args;
@@ -125,7 +127,8 @@ TEST_F(StorageTool, DiaryLockedByARunningProgram) {
     std::string out;
     ASSERT_EQ(Tool("put 20240105 " + WriteFile("a.rtf", "{\\rtf1 one}"), &out), 0) << out;
     auto running = test::OpenDiary(dir_.path());  // the program holds the table exclusively
-    for (const std::string& args : std::vector<std::string>{"list", "show 20240105", "put 20240105 " + WriteFile("b.rtf", "{\\rtf1 two}")}) {
+    for (const std::string& args : std::vector<std::string>{"list", "show 20240105", "put 20240105 " + WriteFile("b.rtf", "{\\rtf1 two}"),
+                                                            "repair", "restore " + DateToKey(Today())}) {
         EXPECT_EQ(Tool(args, &out), 1) << args;
         EXPECT_NE(out.find("in use by a running program"), std::string::npos) << args << ": " << out;
     }
@@ -150,6 +153,165 @@ TEST_F(StorageTool, CheckFindsDamage) {
     fs::resize_file(fpt, fs::file_size(fpt) - 100);
     EXPECT_EQ(Tool("check", &out), 1) << out;
     EXPECT_NE(out.find("problem: "), std::string::npos) << out;
+}
+
+TEST_F(StorageTool, ListReportsADamagedDayAndListsTheOthers) {
+    std::string out;
+    for (int d = 1; d <= 3; ++d)
+        ASSERT_EQ(Tool("put 2024010" + std::to_string(d) + " " + WriteFile("e.rtf", "{\\rtf1 day " + std::to_string(d) + "}"), &out), 0);
+    // Record 2's memo pointer names a block far past the memo file's end.
+    const std::string dbf = dir_.path() + "QUILLBK.DBF";
+    std::fstream f(dbf, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(97 + 19 + 9);
+    f.write("    999999", 10);
+    f.close();
+    EXPECT_EQ(Tool("list", &out, false), 1);
+    EXPECT_EQ(out, "20240101\t13\n20240102\tdamaged\n20240103\t13\n");
+    Tool("list", &out);
+    EXPECT_NE(out.find("the text of 20240102 cannot be read"), std::string::npos) << out;
+    EXPECT_EQ(Tool("check", &out), 1);
+    EXPECT_NE(out.find("20240102"), std::string::npos) << out;
+}
+
+// Page pointers near 4 GiB in the index must be reported, not followed.
+TEST_F(StorageTool, CheckReportsIndexPointersNearFourGigabytes) {
+    std::string out;
+    ASSERT_EQ(Tool("put 20240101 " + WriteFile("e.rtf", "{\\rtf1 one}"), &out), 0) << out;
+    const std::string cdx = dir_.path() + "QUILLBK.CDX";
+    struct Case {
+        const char* name;
+        size_t offset;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"directory root", 0, std::string("\x00\xfe\xff\xff", 4)},
+        {"tag DATE root", 1536, std::string("\x00\xfe\xff\xff", 4)},
+    };
+    std::ifstream in(cdx, std::ios::binary);
+    const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const auto& c : cases) {
+        std::string bytes = good;
+        bytes.replace(c.offset, c.bytes.size(), c.bytes);
+        std::ofstream(cdx, std::ios::binary | std::ios::trunc) << bytes;
+        EXPECT_EQ(Tool("check", &out), 1) << c.name << ": " << out;
+        EXPECT_NE(out.find("problem: index"), std::string::npos) << c.name << ": " << out;
+    }
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Patch(const std::string& path, size_t offset, const std::string& bytes) {
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(std::streamoff(offset));
+    f.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+TEST_F(StorageTool, RepairOnAHealthyDiaryKeepsACopyAndChangesNoEntry) {
+    std::string out;
+    for (int d = 1; d <= 3; ++d)
+        ASSERT_EQ(Tool("put 2024010" + std::to_string(d) + " " + WriteFile("e.rtf", "{\\rtf1 day " + std::to_string(d) + "}"), &out), 0);
+    const std::string dbf = Slurp(dir_.path() + "QUILLBK.DBF"), fpt = Slurp(dir_.path() + "QUILLBK.FPT");
+    ASSERT_EQ(Tool("repair", &out), 0) << out;
+    EXPECT_NE(out.find("ok: 3 entries"), std::string::npos) << out;
+    std::vector<DiaryBackup> copies;
+    for (const auto& b : ListBackups(dir_.path()))
+        if (b.name.rfind("before-repair-", 0) == 0) copies.push_back(b);
+    ASSERT_EQ(copies.size(), 1u) << out;
+    EXPECT_EQ(copies[0].files, (std::vector<std::string>{"QUILLBK.CDX", "QUILLBK.DBF", "QUILLBK.FPT"}));
+    EXPECT_EQ(Slurp(copies[0].path + "QUILLBK.DBF"), dbf);
+    EXPECT_EQ(Slurp(copies[0].path + "QUILLBK.FPT"), fpt);
+    ASSERT_EQ(Tool("list", &out, false), 0);
+    EXPECT_EQ(out, "20240101\t13\n20240102\t13\n20240103\t13\n");
+    EXPECT_EQ(Tool("check", &out), 0) << out;
+}
+
+// Every kind of damage repair salvages at once: a table cut inside its last
+// record, a live record without a key, an index with a foreign key.
+TEST_F(StorageTool, RepairSalvagesAShortTableKeylessRecordsAndAForeignIndex) {
+    std::string out;
+    for (int d = 1; d <= 5; ++d)
+        ASSERT_EQ(Tool("put 2024010" + std::to_string(d) + " " + WriteFile("e.rtf", "{\\rtf1 day " + std::to_string(d) + "}"), &out), 0);
+    const std::string dbf = dir_.path() + "QUILLBK.DBF";
+    Patch(dbf, 97 + 1 * 19 + 1, "        ");  // record 2 without its key
+    fs::resize_file(dbf, 97 + 4 * 19 + 5);    // record 5 cut
+    Patch(dir_.path() + "QUILLBK.CDX", 0x800, "d@te");
+    EXPECT_EQ(Tool("check", &out), 1) << out;
+    const std::string damaged = Slurp(dbf);
+    ASSERT_EQ(Tool("repair", &out), 0) << out;
+    EXPECT_NE(out.find("cut short"), std::string::npos) << out;
+    EXPECT_NE(out.find("without a date key"), std::string::npos) << out;
+    EXPECT_NE(out.find("set aside"), std::string::npos) << out;
+    EXPECT_NE(out.find("ok: 3 entries"), std::string::npos) << out;
+    EXPECT_EQ(Tool("check", &out), 0) << out;
+    ASSERT_EQ(Tool("list", &out, false), 0);
+    EXPECT_EQ(out, "20240101\t13\n20240103\t13\n20240104\t13\n");
+    EXPECT_EQ(fs::file_size(dbf), 97u + 3 * 19 + 1) << "written back whole";
+    bool copied = false;
+    for (const auto& b : ListBackups(dir_.path()))
+        copied = copied || (b.name.rfind("before-repair-", 0) == 0 && Slurp(b.path + "QUILLBK.DBF") == damaged);
+    EXPECT_TRUE(copied) << "the damaged files are kept as they were";
+}
+
+TEST_F(StorageTool, RepairKeepsAndReportsADayWhoseTextCannotBeRead) {
+    std::string out;
+    for (int d = 1; d <= 3; ++d)
+        ASSERT_EQ(Tool("put 2024010" + std::to_string(d) + " " + WriteFile("e.rtf", "{\\rtf1 day " + std::to_string(d) + "}"), &out), 0);
+    Patch(dir_.path() + "QUILLBK.DBF", 97 + 19 + 9, "    999999");
+    EXPECT_EQ(Tool("repair", &out), 1) << out;
+    EXPECT_NE(out.find("kept as found"), std::string::npos) << out;
+    EXPECT_NE(out.find("still damaged"), std::string::npos) << out;
+    EXPECT_NE(out.find("20240102"), std::string::npos) << out;
+    EXPECT_EQ(Tool("list", &out, false), 1);
+    EXPECT_EQ(out, "20240101\t13\n20240102\tdamaged\n20240103\t13\n");
+    // Repair again: the same day is still reported, nothing else changes.
+    EXPECT_EQ(Tool("repair", &out), 1) << out;
+    EXPECT_EQ(Tool("show 20240103", &out, false), 0);
+    EXPECT_EQ(out, "{\\rtf1 day 3}");
+}
+
+TEST_F(StorageTool, BackupsAreListedAndARestorePutsOneBack) {
+    std::string out;
+    const std::string today = DateToKey(Today());
+    ASSERT_EQ(Tool("backups", &out), 0);
+    EXPECT_NE(out.find("no backups"), std::string::npos) << out;
+    {
+        // Yesterday's session: its first change kept yesterday's copy.
+        DiaryStorage s(dir_.path());
+        s.TodayForBackups = [] { return AddDays(Today(), -1); };
+        ASSERT_TRUE(s.OpenDiaryFile());
+        test::SaveDay(s, D(2024, 1, 1), test::EntryFor(D(2024, 1, 1)));
+        test::SaveDay(s, D(2024, 1, 2), test::EntryFor(D(2024, 1, 2)));
+    }
+    // Today's first change keeps the diary as yesterday left it.
+    ASSERT_EQ(Tool("put 20240103 " + WriteFile("c.rtf", "{\\rtf1 three}"), &out), 0) << out;
+    ASSERT_EQ(Tool("backups", &out), 0);
+    const std::string yesterday = DateToKey(AddDays(Today(), -1));
+    EXPECT_EQ(out.find(yesterday + "\t3 files\t"), 0u) << out;
+    EXPECT_NE(out.find("\n" + today + "\t3 files\t"), std::string::npos) << out;
+    // The table is wrecked; today's backup brings back what yesterday saved.
+    const std::string wrecked(50, 'x');
+    std::ofstream(dir_.path() + "QUILLBK.DBF", std::ios::binary | std::ios::trunc) << wrecked;
+    EXPECT_EQ(Tool("list", &out), 1);
+    ASSERT_EQ(Tool("restore " + today, &out), 0) << out;
+    EXPECT_NE(out.find("restored the backup of " + today), std::string::npos) << out;
+    ASSERT_EQ(Tool("list", &out, false), 0);
+    EXPECT_EQ(out, "20240101\t" + std::to_string(test::EntryFor(D(2024, 1, 1)).size()) + "\n20240102\t" +
+                       std::to_string(test::EntryFor(D(2024, 1, 2)).size()) + "\n");
+    EXPECT_EQ(Tool("check", &out), 0) << out;
+    // The files it replaced were kept aside, wrecked table included.
+    bool keptAside = false;
+    for (const auto& b : ListBackups(dir_.path()))
+        keptAside = keptAside || (b.name.rfind("replaced-", 0) == 0 && Slurp(b.path + "QUILLBK.DBF") == wrecked);
+    EXPECT_TRUE(keptAside);
+    // Unknown days and bad arguments are refused and change nothing.
+    EXPECT_EQ(Tool("restore 19990101", &out), 1);
+    EXPECT_NE(out.find("no backup of 19990101"), std::string::npos) << out;
+    EXPECT_EQ(Tool("restore yesterday", &out), 2);
+    ASSERT_EQ(Tool("list", &out, false), 0);
+    EXPECT_NE(out.find("20240102"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+#pragma once
+// What the diary commands of quillbook-tool share: their failure type, the
+// text for an engine error, and the guard that turns failures into an exit
+// status and a message.
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include "storage/diary_storage.h"
+#include "storage/engine/xb_engine.h"
+#include "storage/folder_files.h"
+#include "storage/xb_error.h"
+#include "tool/tool_registry.h"
+
+namespace quill::tool {
+
+struct Failure {
+    int status;
+    std::string message;
+};
+
+inline bool ParseKey(const std::string& text, Date& day) {
+    return text.size() == 8 && text.find_first_not_of("0123456789") == std::string::npos && KeyToDate(text, day);
+}
+
+inline std::string Describe(const TXbError& e, const std::string& folder) {
+    if (e.Code() == xb::XB_ERR_LOCKED)
+        return "the diary in " + folder + " is in use by a running program; close Quillbook and try again";
+    if (e.Code() == xb::XB_ERR_READONLY || e.Code() == xb::XB_ERR_IO)
+        return e.FullText() + " (is the diary folder read-only or the disk full?)";
+    return e.FullText();
+}
+
+inline void RequireTable(const std::string& folder) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) throw Failure{1, "no diary folder " + folder};
+    if (!FileExistsNoCase(folder, kDiaryTableName))
+        throw Failure{1, "no diary in " + folder + " (" + kDiaryTableName + " not found)"};
+}
+
+template <typename F>
+int Guarded(ToolContext& ctx, F&& body) {
+    try {
+        return body();
+    } catch (const Failure& f) {
+        *ctx.err << "quillbook-tool: " << f.message << "\n";
+        return f.status;
+    } catch (const TXbError& e) {
+        *ctx.err << "quillbook-tool: " << Describe(e, ctx.diaryFolder) << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        *ctx.err << "quillbook-tool: " << e.what() << "\n";
+        return 1;
+    }
+}
+
+}  // namespace quill::tool
