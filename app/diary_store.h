@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dates/date_keys.h"
 
@@ -21,6 +22,9 @@ public:
     virtual void SetPassword(const std::string& password) = 0;
     // Why the last operation failed, for the message shown to the user.
     virtual std::string LastError() const = 0;
+    // What a successful open found damaged and mended or worked around, one
+    // sentence each; empty when the files were sound.
+    virtual std::vector<std::string> OpenNotes() const { return {}; }
 };
 
 // The program's table layer.

@@ -349,6 +349,19 @@ void TMainScreen::FormCreate() {
         }
     }
 
+    if (tableOpen_) {
+        const std::vector<std::string> notes = store_->OpenNotes();
+        if (!notes.empty()) {
+            // The diary opened, but the user must learn that a file was
+            // damaged while the backups still hold a sound copy.
+            ReleaseSplash();
+            QString text = "The diary was opened, but some of its files were damaged:\n";
+            for (const std::string& note : notes) text += "\n- " + QString::fromStdString(note);
+            text += "\n\nSee \"Backups, and what to do when the diary is damaged\" in Help for what to do.";
+            ShowInformation(text);
+        }
+    }
+
     HideAllThings(!storedPassword_.empty());
     AddToolbarButtons();
 

@@ -40,6 +40,10 @@ public:
 
     std::string LastError() const override { return error_; }
 
+    std::vector<std::string> OpenNotes() const override {
+        return storage_ ? storage_->OpenNotes() : std::vector<std::string>();
+    }
+
 private:
     std::unique_ptr<DiaryStorage> storage_;
     std::string error_;

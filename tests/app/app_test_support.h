@@ -18,6 +18,7 @@ namespace quill::test {
 struct StoreLog {
     std::vector<std::string> calls;  // "open <folder>", "password <text>", "find <key>"
     bool openSucceeds = true;
+    std::vector<std::string> openNotes;
 };
 
 class RecordingStore : public DiaryStore {
@@ -35,6 +36,7 @@ public:
         log_->calls.push_back("password " + password);
     }
     std::string LastError() const override { return "the table file is damaged"; }
+    std::vector<std::string> OpenNotes() const override { return log_->openNotes; }
 
 private:
     std::shared_ptr<StoreLog> log_;

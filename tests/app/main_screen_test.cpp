@@ -382,6 +382,16 @@ TEST_F(MainScreenTest, TableThatCannotBeOpenedExplainsThenAsksToExit) {
     EXPECT_FALSE(w.window->isVisible());
 }
 
+TEST_F(MainScreenTest, DamageMendedAtOpenIsShownAndTheDiaryGoesOn) {
+    w.log->openNotes = {"QUILLBK.DBF was cut short", "the index was rebuilt in memory"};
+    w.Make(folder);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].text.indexOf("QUILLBK.DBF was cut short"), -1);
+    EXPECT_NE(boxes.shown[0].text.indexOf("the index was rebuilt in memory"), -1);
+    EXPECT_TRUE(w.window->TableOpen());
+    EXPECT_FALSE(w.window->ClosedAtStart());
+}
+
 TEST_F(MainScreenTest, NoToExitAfterAFailedOpenGoesOnWithoutATable) {
     w.log->openSucceeds = false;
     boxes.answers = {false};
