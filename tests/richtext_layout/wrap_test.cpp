@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -225,6 +226,24 @@ TEST(LayoutWrap, CompareReportsWhatChanged) {
   for (char c : std::string("zzzz")) f.doc().AppendChar(LineAt(p, 1), uint8_t(c), f.b.attr);
   p->layoutState |= lsAll;
   EXPECT_EQ(f.paint.WrapParagraph(p, true), wcParagraphHeight);
+
+  // A line the document made in place of a freed one counts as changed even
+  // when it looks the same.
+  TLine* second = LineAt(p, 1);
+  TLine* fresh = f.doc().NewLine(nullptr, second->capacity);
+  std::memcpy(fresh->text, second->text, second->length + 1u);
+  std::memcpy(static_cast<void*>(fresh->attribs), second->attribs, second->length * sizeof(TCharAttr));
+  fresh->length = second->length;
+  fresh->top = second->top;
+  fresh->prev = second->prev;
+  fresh->next = second->next;
+  fresh->prev->next = fresh;
+  if (fresh->next) fresh->next->prev = fresh;
+  delete second;
+  p->layoutState |= lsAll;
+  EXPECT_EQ(f.paint.WrapParagraph(p, true), wcLines);
+  EXPECT_EQ(p->firstLine->lineFlags & lfChanged, 0);
+  EXPECT_NE(LineAt(p, 1)->lineFlags & lfChanged, 0);
 
   // Without comparing, every line counts as changed.
   p->layoutState |= lsAll;
