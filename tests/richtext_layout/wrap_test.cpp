@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -46,6 +47,42 @@ TEST(LayoutWrap, BreakPoints) {
     f.Layout();
     EXPECT_EQ(LinesOf(f.First()), c.lines);
   }
+}
+
+TEST(LayoutWrap, ResolutionAndZoom) {
+  struct Case {
+    int x, y, zoom;
+    int resX, resY;
+  } cases[] = {
+      {96, 96, 100, 96, 96},  {120, 144, 100, 120, 144}, {96, 96, 200, 192, 192},
+      {0, 0, 100, 1, 96},     {-5, -5, 200, 2, 2},       {96, 96, 0, 96, 96},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x) + " " + std::to_string(c.y) + " " + std::to_string(c.zoom));
+    LayoutFixture f(1000);
+    f.First()->tabMask = f.doc().FindOrAddTab(1440, tkLeft);
+    f.b.Text("ab");
+    f.paint.SetResolution(c.x, c.y, c.zoom);
+    f.Layout();  // the same resolution lays nothing out again
+    const TTextHeader& h = f.doc().header;
+    EXPECT_EQ(h.resolutionX, c.resX);
+    EXPECT_EQ(h.resolutionY, c.resY);
+    // Everything in pixels follows: tab stops, default interval, text area.
+    EXPECT_EQ(h.tabPixels[0], c.resX);
+    EXPECT_EQ(h.defaultTabInterval, c.resX * 100 / 300);
+    EXPECT_EQ(h.textWidthPixels, 8480 * c.resX / 1440);
+    EXPECT_EQ(h.textHeightPixels, 12960 * c.resY / 1440);
+    EXPECT_EQ(f.First()->firstLine->attribs[0].width, 10 * c.resX / 96);
+  }
+}
+
+TEST(LayoutWrap, NegativeLineSpacingKeepsTheAscentAtZeroOrMore) {
+  LayoutFixture f(1000);
+  f.b.Text("ab");
+  f.First()->lineSpacing = -600;  // -40 pixels
+  f.Layout();
+  EXPECT_EQ(f.First()->firstLine->ascent, 0);
+  EXPECT_GE(f.First()->firstLine->height, 1);
 }
 
 TEST(LayoutWrap, StorageLinesAreReflowedIntoDisplayLines) {
