@@ -135,7 +135,8 @@ class TRTFTextPaint {
   int LineStartX(const TParagraph* paragraph, const TLine* line) const;
   // X before character INDEX of the line (INDEX = length: after the last).
   int CharX(const TParagraph* paragraph, const TLine* line, int index) const;
-  // The index whose position is nearest to X (0..length).
+  // The index whose position is nearest to X (0..length, never behind a
+  // final line break).
   int IndexAtX(const TParagraph* paragraph, const TLine* line, int x) const;
   // The advance of every character of the line as drawn: tabs resolved,
   // justified spaces stretched.
