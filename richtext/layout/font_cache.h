@@ -14,7 +14,7 @@ class TFontCache {
  public:
   explicit TFontCache(TFontMetrics* metrics) : metrics_(metrics) {}
 
-  // The measures of SPEC, asked from the metrics source the first time.
+  // The measures of a font selection, asked from the source the first time.
   const TFontMeasures& Get(const TFontSpec& spec);
   // Switches the source (screen or printer); forgets what was measured.
   void SetSource(TFontMetrics* metrics);

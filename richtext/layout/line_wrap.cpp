@@ -139,6 +139,11 @@ std::vector<int> TRTFTextPaint::LineAdvances(const TParagraph* p, const TLine* l
   return adv;
 }
 
+// Marks a line in its spare byte as made by wrapping; a line the document
+// made since (its spare byte 0) has never been drawn, wherever its memory
+// came from.
+constexpr uint8_t kWrappedLine = 1;
+
 // Text, format, widths and placement of a line in one number.
 uint64_t TRTFTextPaint::LineDigest(const TLine* l) {
   uint64_t h = 1469598103934665603ull;
@@ -149,6 +154,7 @@ uint64_t TRTFTextPaint::LineDigest(const TLine* l) {
   const uint16_t fields[] = {l->length, l->width, l->justifyStart, l->extraPerSpace, l->remainder, l->height,
                              l->ascent};
   mix(fields, sizeof fields);
+  mix(&l->top, sizeof l->top);
   mix(l->text, l->length);
   if (l->attribs)
     for (int i = 0; i < l->length; ++i) {
@@ -319,7 +325,8 @@ int TRTFTextPaint::WrapImpl(TParagraph* p, bool compare, std::span<TLineSpot* co
       newHeight += nl->height;
       const LineRecord* r = k < olds.size() ? recorded(olds[k]) : nullptr;
       const int wasHeight = r ? r->height : (k < olds.size() ? olds[k]->height : -1);
-      if (!r || r->digest != LineDigest(nl)) {
+      const bool drawnBefore = k < olds.size() && olds[k]->spare == kWrappedLine;
+      if (!r || !drawnBefore || r->digest != LineDigest(nl)) {
         nl->lineFlags |= lfChanged;
         result = std::max(result, int(wcLines));
       }
@@ -331,7 +338,10 @@ int TRTFTextPaint::WrapImpl(TParagraph* p, bool compare, std::span<TLineSpot* co
     for (TLine* nl : news) nl->lineFlags |= lfChanged;
   }
   for (TLine* l : olds) lineDigest_.erase(l);
-  for (TLine* nl : news) lineDigest_[nl] = {LineDigest(nl), nl->height};
+  for (TLine* nl : news) {
+    nl->spare = kWrappedLine;
+    lineDigest_[nl] = {LineDigest(nl), nl->height};
+  }
 
   // Places that pointed into the old lines move to the same character.
   for (TLineSpot* spot : keep) {

@@ -306,6 +306,19 @@ int TRTFTextPaint::WrapParagraph(TParagraph* paragraph, bool compare, std::span<
   return WrapImpl(paragraph, compare, keep);
 }
 
+int TRTFTextPaint::RelayoutParagraph(TParagraph* paragraph, std::span<TLineSpot* const> keep) {
+  if (inLayout_ || !paragraph || !(paragraph->layoutState & lsAll)) return wcNone;
+  TReentryGuard guard(inLayout_);
+  if (paragraph->layoutState & lsMeasure) {
+    UpdateDefaults();
+    MeasureImpl(paragraph);
+  }
+  const int result = WrapImpl(paragraph, true, keep);
+  // New lines carry no page starts, and the lines below may have moved.
+  PaginateImpl();
+  return result;
+}
+
 int TRTFTextPaint::Paginate() {
   if (inLayout_) return documentHeight_;
   TReentryGuard guard(inLayout_);

@@ -114,6 +114,10 @@ class TRTFTextPaint {
   // paragraph move only with the next Paginate (or LayoutDocument). The
   // widget clears lfChanged once it has drawn a line.
   int WrapParagraph(TParagraph* paragraph, bool compare, std::span<TLineSpot* const> keep = {});
+  // After an edit: measures and wraps PARAGRAPH when it is marked, then
+  // paginates so that the lines below follow. Returns what WrapParagraph
+  // reports (wcNone when the paragraph was not marked).
+  int RelayoutParagraph(TParagraph* paragraph, std::span<TLineSpot* const> keep = {});
   // Assigns tops and page starts to all lines; returns the document height.
   int Paginate();
   // Measures and wraps the paragraphs marked in their layout state, then
@@ -131,7 +135,8 @@ class TRTFTextPaint {
   int LineStartX(const TParagraph* paragraph, const TLine* line) const;
   // X before character INDEX of the line (INDEX = length: after the last).
   int CharX(const TParagraph* paragraph, const TLine* line, int index) const;
-  // The index whose position is nearest to X (0..length).
+  // The index whose position is nearest to X (0..length, never behind a
+  // final line break).
   int IndexAtX(const TParagraph* paragraph, const TLine* line, int x) const;
   // The advance of every character of the line as drawn: tabs resolved,
   // justified spaces stretched.

@@ -121,6 +121,24 @@ TEST_F(PaginationTest, TableRowStandsSideBySideAndMovesWhole) {
   EXPECT_EQ(f.paint.LineAtY(130).paragraph, after);
 }
 
+TEST_F(PaginationTest, RelayoutAfterAnEditMovesTheLinesBelow) {
+  Paragraphs(8);
+  f.Layout();
+  // The third paragraph grows by a line: everything below moves down, and
+  // the page now starts one paragraph earlier.
+  TParagraph* p = f.Nth(2);
+  for (char c : std::string(" more text here")) f.doc().AppendChar(p->firstLine, uint8_t(c), f.b.attr);
+  p->MarkForLayout();
+  EXPECT_EQ(f.paint.RelayoutParagraph(p), wcParagraphHeight);
+  EXPECT_EQ(LinesOf(p).size(), 2u);
+  EXPECT_EQ(f.Nth(3)->firstLine->top, 64);
+  EXPECT_EQ(PageStarts(), (std::vector<int>{6}));
+  EXPECT_NE(f.Nth(5)->firstLine->lineFlags & lfPageStart, 0);
+  EXPECT_EQ(f.paint.DocumentHeight(), 9 * 16);
+  // Nothing marked: nothing to do.
+  EXPECT_EQ(f.paint.RelayoutParagraph(p), wcNone);
+}
+
 TEST_F(PaginationTest, HitTestBeyondTheEnds) {
   Paragraphs(3);
   f.Layout();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,42 @@ TEST(LayoutWrap, BreakPoints) {
     f.Layout();
     EXPECT_EQ(LinesOf(f.First()), c.lines);
   }
+}
+
+TEST(LayoutWrap, ResolutionAndZoom) {
+  struct Case {
+    int x, y, zoom;
+    int resX, resY;
+  } cases[] = {
+      {96, 96, 100, 96, 96},  {120, 144, 100, 120, 144}, {96, 96, 200, 192, 192},
+      {0, 0, 100, 1, 96},     {-5, -5, 200, 2, 2},       {96, 96, 0, 96, 96},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x) + " " + std::to_string(c.y) + " " + std::to_string(c.zoom));
+    LayoutFixture f(1000);
+    f.First()->tabMask = f.doc().FindOrAddTab(1440, tkLeft);
+    f.b.Text("ab");
+    f.paint.SetResolution(c.x, c.y, c.zoom);
+    f.Layout();  // the same resolution lays nothing out again
+    const TTextHeader& h = f.doc().header;
+    EXPECT_EQ(h.resolutionX, c.resX);
+    EXPECT_EQ(h.resolutionY, c.resY);
+    // Everything in pixels follows: tab stops, default interval, text area.
+    EXPECT_EQ(h.tabPixels[0], c.resX);
+    EXPECT_EQ(h.defaultTabInterval, c.resX * 100 / 300);
+    EXPECT_EQ(h.textWidthPixels, 8480 * c.resX / 1440);
+    EXPECT_EQ(h.textHeightPixels, 12960 * c.resY / 1440);
+    EXPECT_EQ(f.First()->firstLine->attribs[0].width, 10 * c.resX / 96);
+  }
+}
+
+TEST(LayoutWrap, NegativeLineSpacingKeepsTheAscentAtZeroOrMore) {
+  LayoutFixture f(1000);
+  f.b.Text("ab");
+  f.First()->lineSpacing = -600;  // -40 pixels
+  f.Layout();
+  EXPECT_EQ(f.First()->firstLine->ascent, 0);
+  EXPECT_GE(f.First()->firstLine->height, 1);
 }
 
 TEST(LayoutWrap, StorageLinesAreReflowedIntoDisplayLines) {
@@ -225,6 +263,24 @@ TEST(LayoutWrap, CompareReportsWhatChanged) {
   for (char c : std::string("zzzz")) f.doc().AppendChar(LineAt(p, 1), uint8_t(c), f.b.attr);
   p->layoutState |= lsAll;
   EXPECT_EQ(f.paint.WrapParagraph(p, true), wcParagraphHeight);
+
+  // A line the document made in place of a freed one counts as changed even
+  // when it looks the same.
+  TLine* second = LineAt(p, 1);
+  TLine* fresh = f.doc().NewLine(nullptr, second->capacity);
+  std::memcpy(fresh->text, second->text, second->length + 1u);
+  std::memcpy(static_cast<void*>(fresh->attribs), second->attribs, second->length * sizeof(TCharAttr));
+  fresh->length = second->length;
+  fresh->top = second->top;
+  fresh->prev = second->prev;
+  fresh->next = second->next;
+  fresh->prev->next = fresh;
+  if (fresh->next) fresh->next->prev = fresh;
+  delete second;
+  p->layoutState |= lsAll;
+  EXPECT_EQ(f.paint.WrapParagraph(p, true), wcLines);
+  EXPECT_EQ(p->firstLine->lineFlags & lfChanged, 0);
+  EXPECT_NE(LineAt(p, 1)->lineFlags & lfChanged, 0);
 
   // Without comparing, every line counts as changed.
   p->layoutState |= lsAll;
