@@ -604,6 +604,8 @@ bool TRTFTextInput::Type(uint8_t ch) {
   // would pose as object characters, 0 and 3 must never be stored.
   if (ch < 32 && ch != 9 && ch != kLineBreakChar) return false;
   const bool hadSelection = HasSelection();
+  // Refused typing with nothing selected changes nothing: no undo step.
+  if (!hadSelection && (Refused(Cursor(), Inserting))) return false;
   MaybeSaveForUndo(false);
   const bool wordStart = IsAlphaNumeric1252(ch) && !IsAlphaNumeric1252(lastTyped_);
   RecordEdit(hadSelection ? TEditKind::Other : TEditKind::Typing, wordStart);
@@ -614,10 +616,13 @@ bool TRTFTextInput::Type(uint8_t ch) {
   return typed || hadSelection;
 }
 
+bool TRTFTextInput::Refused(const TDocPos& pos, bool inserting) const {
+  return (!doc_.plainMode && (typingAttr.marks & cmHidden)) || Protected(pos, inserting);
+}
+
 bool TRTFTextInput::InsertTyped(uint8_t ch, bool inserting) {
-  if (!doc_.plainMode && (typingAttr.marks & cmHidden)) return false;
   const TDocPos c = Cursor();
-  if (Protected(c, inserting)) return false;
+  if (Refused(c, inserting)) return false;
   TParagraph* p = c.paragraph;
   const int at = cursor_.position;
   const int lineBefore = LineOrdinal(p, c.line);

@@ -150,6 +150,8 @@ class TRTFTextInput {
   void MaybeSaveForUndo(bool always);
   void RecordEdit(TEditKind kind, bool wordStart = false);
   bool Protected(const TDocPos& pos, bool inserting) const;
+  // Typing inserts nothing here: hidden typing attribute or protected text.
+  bool Refused(const TDocPos& pos, bool inserting) const;
 
   TRTFText& doc_;
   TInputLayout* layout_;
