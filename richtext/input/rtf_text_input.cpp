@@ -122,6 +122,12 @@ void TRTFTextInput::RemoveSelection() {
   anchorSet_ = false;
 }
 
+void TRTFTextInput::SelectAll() {
+  Sync();
+  TParagraph* last = doc_.LastParagraph();
+  SetSelection({doc_.firstParagraph, 0}, {last, last->TextLength()});
+}
+
 void TRTFTextInput::SetCursor(TTextPos pos, bool atLineEnd) {
   Sync();
   if (!pos.paragraph) return;
@@ -652,11 +658,14 @@ TKeyResult TRTFTextInput::KeyDown(TKey key, TModifiers modifiers) {
   const bool shift = (modifiers & kShift) != 0;
   const bool ctrl = (modifiers & kCtrl) != 0;
   const int topBefore = viewTop;
-  auto edited = [&r](bool changed) {
+  const bool hadSelection = HasSelection();
+  repaintAll_ = false;
+  auto edited = [&r, this](bool changed) {
     r.changed = changed;
     // Every key that changed the text reports it, so the edit is saved.
     r.notify = r.notify || changed;
     r.repaint = r.repaint || changed;
+    r.repaintAll = repaintAll_;
   };
   r.consumed = true;
   switch (key) {
@@ -728,6 +737,14 @@ TKeyResult TRTFTextInput::KeyDown(TKey key, TModifiers modifiers) {
         r.notify = true;
       }
       break;
+    case TKey::A:
+      if (ctrl) {
+        SelectAll();
+        r.repaintAll = true;
+      } else {
+        r.consumed = false;
+      }
+      break;
     case TKey::Z:
       if (ctrl) {
         edited(shift ? Redo() : Undo());
@@ -747,6 +764,8 @@ TKeyResult TRTFTextInput::KeyDown(TKey key, TModifiers modifiers) {
       break;
   }
   r.scrolled = viewTop != topBefore;
+  // A selection that appears, changes or goes spans more than one line.
+  if (r.repaint && (hadSelection || HasSelection())) r.repaintAll = true;
   return r;
 }
 
@@ -761,16 +780,16 @@ TKeyResult TRTFTextInput::KeyPress(uint8_t ch) {
     case 22:
       r.changed = Paste();
       r.notify = true;
-      r.repaint = r.changed;
+      r.repaint = r.repaintAll = r.changed;
       break;
     case 24:
       r.changed = Cut();
-      r.repaint = true;
+      r.repaint = r.repaintAll = true;
       r.notify = true;
       break;
     case 27:
       RemoveSelection();
-      r.repaint = true;
+      r.repaint = r.repaintAll = true;
       break;
     case 9:
     case 10:
@@ -781,6 +800,7 @@ TKeyResult TRTFTextInput::KeyPress(uint8_t ch) {
         r.changed = InputChar(ch);
         r.notify = true;
         r.repaint = true;
+        r.repaintAll = repaintAll_;
       }
       break;
   }
@@ -809,6 +829,7 @@ bool TRTFTextInput::Cut() {
   MaybeSaveForUndo(false);
   RecordEdit(TEditKind::Other);
   DeleteSelection();
+  repaintAll_ = true;
   AfterOwnEdit();
   UpdateTypingAttr();
   return true;
@@ -857,6 +878,7 @@ bool TRTFTextInput::Undo() {
   atLineEnd_ = false;
   lastInputParagraph_ = nullptr;
   lastTyped_ = 0;
+  repaintAll_ = true;
   RelayoutMarked();
   UpdateTypingAttr();
   return true;
@@ -874,6 +896,7 @@ bool TRTFTextInput::Redo() {
   atLineEnd_ = false;
   lastInputParagraph_ = nullptr;
   lastTyped_ = 0;
+  repaintAll_ = true;
   RelayoutMarked();
   UpdateTypingAttr();
   return true;
