@@ -416,6 +416,8 @@ void TRTFTextInput::PageDown(bool shift) {
 // ---- editing ---------------------------------------------------------------------------
 
 void TRTFTextInput::AfterOwnEdit() {
+  // A selection must not outlive the paragraphs it points into.
+  if (doc_.Generation() != generation_) RemoveSelection();
   generation_ = doc_.Generation();
   RelayoutMarked();
   // Vertical moves after an edit start from where the cursor now is.
@@ -464,6 +466,9 @@ bool TRTFTextInput::InputText(std::string_view text) {
 bool TRTFTextInput::InputChar(uint8_t ch) {
   Sync();
   if (!Editable() || !cursor_.paragraph) return false;
+  // An anchor without a selection (Shift+move that went nowhere) must not
+  // survive an edit that moves the text under it.
+  if (!HasSelection()) RemoveSelection();
   repaintAll_ = false;
   bool changed = false;
   switch (ch) {
