@@ -22,6 +22,7 @@ enum class TKey : uint8_t {
   Right,
   Up,
   Down,
+  A,
   Z,
   Y,
   Other,
@@ -38,7 +39,8 @@ struct TKeyResult {
   bool consumed = false;   // handled here: no character event follows
   bool changed = false;    // the document changed
   bool notify = false;     // raise the editor's change notification
-  bool repaint = false;    // repaint the view (the cursor or selection moved, or text changed)
+  bool repaint = false;    // repaint the cursor's line (the cursor or selection moved, or text changed)
+  bool repaintAll = false; // repaint the whole view: lines moved or paragraphs changed
   bool scrolled = false;   // the view's top or left edge moved
 };
 

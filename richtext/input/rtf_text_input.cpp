@@ -122,6 +122,12 @@ void TRTFTextInput::RemoveSelection() {
   anchorSet_ = false;
 }
 
+void TRTFTextInput::SelectAll() {
+  Sync();
+  TParagraph* last = doc_.LastParagraph();
+  SetSelection({doc_.firstParagraph, 0}, {last, last->TextLength()});
+}
+
 void TRTFTextInput::SetCursor(TTextPos pos, bool atLineEnd) {
   Sync();
   if (!pos.paragraph) return;
@@ -410,6 +416,8 @@ void TRTFTextInput::PageDown(bool shift) {
 // ---- editing ---------------------------------------------------------------------------
 
 void TRTFTextInput::AfterOwnEdit() {
+  // A selection must not outlive the paragraphs it points into.
+  if (doc_.Generation() != generation_) RemoveSelection();
   generation_ = doc_.Generation();
   RelayoutMarked();
   // Vertical moves after an edit start from where the cursor now is.
@@ -458,6 +466,9 @@ bool TRTFTextInput::InputText(std::string_view text) {
 bool TRTFTextInput::InputChar(uint8_t ch) {
   Sync();
   if (!Editable() || !cursor_.paragraph) return false;
+  // An anchor without a selection (Shift+move that went nowhere) must not
+  // survive an edit that moves the text under it.
+  if (!HasSelection()) RemoveSelection();
   repaintAll_ = false;
   bool changed = false;
   switch (ch) {
@@ -604,6 +615,8 @@ bool TRTFTextInput::Type(uint8_t ch) {
   // would pose as object characters, 0 and 3 must never be stored.
   if (ch < 32 && ch != 9 && ch != kLineBreakChar) return false;
   const bool hadSelection = HasSelection();
+  // Refused typing with nothing selected changes nothing: no undo step.
+  if (!hadSelection && (Refused(Cursor(), Inserting))) return false;
   MaybeSaveForUndo(false);
   const bool wordStart = IsAlphaNumeric1252(ch) && !IsAlphaNumeric1252(lastTyped_);
   RecordEdit(hadSelection ? TEditKind::Other : TEditKind::Typing, wordStart);
@@ -614,10 +627,13 @@ bool TRTFTextInput::Type(uint8_t ch) {
   return typed || hadSelection;
 }
 
+bool TRTFTextInput::Refused(const TDocPos& pos, bool inserting) const {
+  return (!doc_.plainMode && (typingAttr.marks & cmHidden)) || Protected(pos, inserting);
+}
+
 bool TRTFTextInput::InsertTyped(uint8_t ch, bool inserting) {
-  if (!doc_.plainMode && (typingAttr.marks & cmHidden)) return false;
   const TDocPos c = Cursor();
-  if (Protected(c, inserting)) return false;
+  if (Refused(c, inserting)) return false;
   TParagraph* p = c.paragraph;
   const int at = cursor_.position;
   const int lineBefore = LineOrdinal(p, c.line);
@@ -647,11 +663,14 @@ TKeyResult TRTFTextInput::KeyDown(TKey key, TModifiers modifiers) {
   const bool shift = (modifiers & kShift) != 0;
   const bool ctrl = (modifiers & kCtrl) != 0;
   const int topBefore = viewTop;
-  auto edited = [&r](bool changed) {
+  const bool hadSelection = HasSelection();
+  repaintAll_ = false;
+  auto edited = [&r, this](bool changed) {
     r.changed = changed;
     // Every key that changed the text reports it, so the edit is saved.
     r.notify = r.notify || changed;
     r.repaint = r.repaint || changed;
+    r.repaintAll = repaintAll_;
   };
   r.consumed = true;
   switch (key) {
@@ -723,6 +742,14 @@ TKeyResult TRTFTextInput::KeyDown(TKey key, TModifiers modifiers) {
         r.notify = true;
       }
       break;
+    case TKey::A:
+      if (ctrl) {
+        SelectAll();
+        r.repaintAll = true;
+      } else {
+        r.consumed = false;
+      }
+      break;
     case TKey::Z:
       if (ctrl) {
         edited(shift ? Redo() : Undo());
@@ -742,6 +769,8 @@ TKeyResult TRTFTextInput::KeyDown(TKey key, TModifiers modifiers) {
       break;
   }
   r.scrolled = viewTop != topBefore;
+  // A selection that appears, changes or goes spans more than one line.
+  if (r.repaint && (hadSelection || HasSelection())) r.repaintAll = true;
   return r;
 }
 
@@ -756,16 +785,16 @@ TKeyResult TRTFTextInput::KeyPress(uint8_t ch) {
     case 22:
       r.changed = Paste();
       r.notify = true;
-      r.repaint = r.changed;
+      r.repaint = r.repaintAll = r.changed;
       break;
     case 24:
       r.changed = Cut();
-      r.repaint = true;
+      r.repaint = r.repaintAll = true;
       r.notify = true;
       break;
     case 27:
       RemoveSelection();
-      r.repaint = true;
+      r.repaint = r.repaintAll = true;
       break;
     case 9:
     case 10:
@@ -776,6 +805,7 @@ TKeyResult TRTFTextInput::KeyPress(uint8_t ch) {
         r.changed = InputChar(ch);
         r.notify = true;
         r.repaint = true;
+        r.repaintAll = repaintAll_;
       }
       break;
   }
@@ -804,6 +834,7 @@ bool TRTFTextInput::Cut() {
   MaybeSaveForUndo(false);
   RecordEdit(TEditKind::Other);
   DeleteSelection();
+  repaintAll_ = true;
   AfterOwnEdit();
   UpdateTypingAttr();
   return true;
@@ -852,6 +883,7 @@ bool TRTFTextInput::Undo() {
   atLineEnd_ = false;
   lastInputParagraph_ = nullptr;
   lastTyped_ = 0;
+  repaintAll_ = true;
   RelayoutMarked();
   UpdateTypingAttr();
   return true;
@@ -869,6 +901,7 @@ bool TRTFTextInput::Redo() {
   atLineEnd_ = false;
   lastInputParagraph_ = nullptr;
   lastTyped_ = 0;
+  repaintAll_ = true;
   RelayoutMarked();
   UpdateTypingAttr();
   return true;

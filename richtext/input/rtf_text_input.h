@@ -57,6 +57,8 @@ class TRTFTextInput {
   // Sets a selection (mouse, find); the cursor goes to `end`.
   void SetSelection(TTextPos anchor, TTextPos end);
   void RemoveSelection();
+  // Selects the whole document, the cursor at its end.
+  void SelectAll();
   // Puts the cursor at a place (mouse, find, the application); with
   // atLineEnd it shows at the end of a wrapped line rather than the start of
   // the next one.
@@ -97,6 +99,9 @@ class TRTFTextInput {
   // 13 Enter, others typed). Returns true when the document changed.
   bool InputText(std::string_view text);
   bool InputChar(uint8_t ch);
+  // Whether the last input moved lines or broke one, so that more than the
+  // cursor's line needs repainting.
+  bool NeedsFullRepaint() const { return repaintAll_; }
 
   // ---- keys ------------------------------------------------------------------------
   // A key press; a consumed key gets no character event after it.
@@ -150,6 +155,8 @@ class TRTFTextInput {
   void MaybeSaveForUndo(bool always);
   void RecordEdit(TEditKind kind, bool wordStart = false);
   bool Protected(const TDocPos& pos, bool inserting) const;
+  // Typing inserts nothing here: hidden typing attribute or protected text.
+  bool Refused(const TDocPos& pos, bool inserting) const;
 
   TRTFText& doc_;
   TInputLayout* layout_;

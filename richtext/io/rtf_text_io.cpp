@@ -114,7 +114,15 @@ int TRTFTextIo::Load(std::string_view bytes, TLoadFormat format, bool recordForm
     lastResult = 7;
     lastError = "Internal Error";
   }
-  if (!replace && first) SpliceAtCaret(first);
+  if (!replace && first) {
+    try {
+      SpliceAtCaret(first);
+    } catch (const std::exception& e) {
+      // The text read is dropped; the document stays as it was.
+      lastResult = 7;
+      lastError = e.what();
+    }
+  }
   if (replace) doc_.header.RecomputeTextSize();
   if (recordFormat) doc_.header.loadedFormat = uint8_t(format);
   doc_.Changed();

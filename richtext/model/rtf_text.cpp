@@ -131,7 +131,9 @@ void TRTFText::ResizeLine(TLine* line, int newCapacity) {
     TLine fresh;
     if (!AllocPacked(&fresh, newCapacity)) throw std::bad_alloc();
     const int keep = line->length > newCapacity ? newCapacity - 1 : line->length;
-    std::memcpy(static_cast<void*>(fresh.attribs), line->attribs, size_t(keep) * sizeof(TCharAttr));
+    // The first record also carries the format of an empty line.
+    const int records = std::min(std::max(keep, 1), int(line->capacity));
+    std::memcpy(static_cast<void*>(fresh.attribs), line->attribs, size_t(records) * sizeof(TCharAttr));
     std::memcpy(fresh.text, line->text, size_t(keep));
     std::free(line->attribs);
     line->attribs = fresh.attribs;

@@ -100,12 +100,37 @@ TEST(Editing, HiddenTypingAttributeInsertsNothing) {
   ASSERT_TRUE(rig.input->SetCurrentAttributes(hidden));
   EXPECT_FALSE(rig.input->InputText("xyz"));
   EXPECT_EQ(Show(*rig.input, rig.doc), "a#b");
+  EXPECT_FALSE(rig.input->CanUndo());  // nothing to undo
   // Plain text has no attributes to hide anything.
   rig.doc.SetMemoryFormat(fmPlainText);
   rig.input->SetCursor({rig.doc.firstParagraph, 1});
   rig.input->typingAttr = hidden;
   EXPECT_TRUE(rig.input->InputText("x"));
   EXPECT_EQ(Show(*rig.input, rig.doc), "ax#b");
+}
+
+TEST(Editing, ProtectedTextRefusesTyping) {
+  struct Case {
+    const char* name;
+    const char* doc;
+    bool inserting;
+    const char* after;
+  } cases[] = {
+      {"inside a protected run", "aP#Pb", true, "aP#Pb"},
+      {"at the run's edge", "aPP#b", true, "aPPx#b"},
+      {"overwriting a protected character", "a#PPb", false, "a#PPb"},
+      {"overwriting beside it", "aPP#b", false, "aPPx#"},
+  };
+  for (const auto& c : cases) {
+    TInputRig rig(c.doc);
+    rig.input->protectedMarks = cmInsertPoint;
+    for (TLine* l = rig.doc.firstParagraph->firstLine; l; l = l->next)
+      for (int i = 0; i < l->length; ++i)
+        if (l->text[i] == 'P') l->attribs[i].marks = cmInsertPoint;
+    rig.input->Inserting = c.inserting;
+    rig.input->InputChar('x');
+    EXPECT_EQ(Show(*rig.input, rig.doc), c.after) << c.name;
+  }
 }
 
 TEST(Editing, SetCurrentAttributesFormatsTheSelection) {

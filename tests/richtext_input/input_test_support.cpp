@@ -60,15 +60,15 @@ int TFixedLayout::Relayout(TParagraph& p) {
   return result;
 }
 
-TTextPos BuildDocument(TRTFText& doc, std::string_view spec, bool* atLineEnd) {
+TTextPos BuildDocument(TRTFText& doc, std::string_view notation, bool* atLineEnd) {
   doc.ClearDocument();
   TParagraph* p = doc.firstParagraph;
   TLine* line = p->firstLine;
   TCharAttr attr = doc.defaultAttr;
   TTextPos cursor{p, 0};
   bool startOfParagraph = true;
-  for (size_t k = 0; k < spec.size(); ++k) {
-    const char c = spec[k];
+  for (size_t k = 0; k < notation.size(); ++k) {
+    const char c = notation[k];
     if (startOfParagraph && (c == '%' || c == '!')) {
       p->flags |= c == '%' ? pfPageBreak : pfTableCell;
       continue;
@@ -86,7 +86,7 @@ TTextPos BuildDocument(TRTFText& doc, std::string_view spec, bool* atLineEnd) {
         break;
       case '#':
         cursor = {p, p->TextLength()};
-        if (atLineEnd) *atLineEnd = k + 1 < spec.size() && spec[k + 1] == '^';
+        if (atLineEnd) *atLineEnd = k + 1 < notation.size() && notation[k + 1] == '^';
         break;
       case '{':
         attr.marks |= cmHidden;
@@ -103,9 +103,9 @@ TTextPos BuildDocument(TRTFText& doc, std::string_view spec, bool* atLineEnd) {
   return cursor;
 }
 
-TInputRig::TInputRig(std::string_view spec, int wrapAt) : layout(doc, wrapAt) {
+TInputRig::TInputRig(std::string_view notation, int wrapAt) : layout(doc, wrapAt) {
   bool atLineEnd = false;
-  const TTextPos at = BuildDocument(doc, spec, &atLineEnd);
+  const TTextPos at = BuildDocument(doc, notation, &atLineEnd);
   input = std::make_unique<TRTFTextInput>(doc, &layout, &clipboard);
   input->SetCursor(at, atLineEnd);
 }

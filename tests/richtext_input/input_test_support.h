@@ -54,7 +54,7 @@ class TMemoryClipboard : public TClipboardPort {
 
 // A document, its layout, a clipboard and the input layer over them.
 struct TInputRig {
-  explicit TInputRig(std::string_view spec, int wrapAt = 0);
+  explicit TInputRig(std::string_view notation, int wrapAt = 0);
   TRTFText doc;
   TFixedLayout layout;
   TMemoryClipboard clipboard;
@@ -63,7 +63,7 @@ struct TInputRig {
 
 // Fills a document from the notation; returns the cursor's place, and
 // whether it stands at the end of a wrapped line ('#' right before '^').
-TTextPos BuildDocument(TRTFText& doc, std::string_view spec, bool* atLineEnd = nullptr);
+TTextPos BuildDocument(TRTFText& doc, std::string_view notation, bool* atLineEnd = nullptr);
 // The document in the notation, with '#' at the cursor and '[' ']' around
 // the selection.
 std::string Show(TRTFTextInput& input, TRTFText& doc);

@@ -45,6 +45,32 @@ TEST(Keys, ResultsAndChangeNotification) {
   }
 }
 
+TEST(Keys, WholeViewRepaintWhenLinesMoveOrBreak) {
+  struct Case {
+    const char* name;
+    const char* doc;
+    int wrapAt;
+    std::vector<TStroke> strokes;
+    bool repaintAll;
+  } cases[] = {
+      {"a character within its line", "ab#", 0, {Ch('c')}, false},
+      {"a character that wraps onto a new line", "ab#", 2, {Ch('c')}, true},
+      {"a line break", "!ab#", 0, {Ch(13)}, true},
+      {"enter", "ab#", 0, {Ch(13)}, true},
+      {"backspace joining paragraphs", "a|#b", 0, {Ch(8)}, true},
+      {"a plain move", "ab#", 0, {K(TKey::Left)}, false},
+      {"a move that ends a selection", "ab#", 0, {K(TKey::Left, kShift), K(TKey::Left)}, true},
+      {"select all", "ab#", 0, {K(TKey::A, kCtrl)}, true},
+  };
+  for (const auto& c : cases) {
+    TInputRig rig(c.doc, c.wrapAt);
+    EXPECT_EQ(Press(*rig.input, c.strokes).repaintAll, c.repaintAll) << c.name;
+  }
+  TInputRig rig("a|b#c");
+  rig.input->KeyDown(TKey::A, kCtrl);
+  EXPECT_EQ(Show(*rig.input, rig.doc), "[a|bc#]");
+}
+
 TEST(Keys, TabEventsAndTheApplicationsKeyHook) {
   TInputRig rig("a#");
   int ctrlTabs = 0, shiftTabs = 0;

@@ -15,9 +15,9 @@ namespace {
 using testing::DocBuilder;
 
 // '|' separates paragraphs, '^' starts another line in the same paragraph.
-void Build(DocBuilder& b, std::string_view spec) {
+void Build(DocBuilder& b, std::string_view notation) {
   std::string run;
-  for (char c : spec) {
+  for (char c : notation) {
     if (c == '|' || c == '^') {
       b.Text(run);
       run.clear();

@@ -118,6 +118,23 @@ TEST(ReplaceInLine, TooLongFailsAndKeepsTheLine) {
   EXPECT_EQ(l->Text(), "keep");
 }
 
+// An empty line's first record holds the format of the paragraph's text
+// (typing there uses it); resizing must keep it, as it keeps the records in
+// use.
+TEST(Lines, ResizingAnEmptyLineKeepsItsFormat) {
+  for (int capacity : {2, 40, 300}) {
+    TRTFText doc;
+    TLine* l = doc.firstParagraph->firstLine;
+    l->attribs[0].style = csItalic;
+    l->attribs[0].font = 4;
+    doc.ResizeLine(l, capacity);
+    EXPECT_EQ(l->length, 0) << capacity;
+    EXPECT_EQ(l->attribs[0].style, csItalic) << capacity;
+    EXPECT_EQ(l->attribs[0].font, 4) << capacity;
+    EXPECT_EQ(l->attribs[0].marks, 0) << capacity;
+  }
+}
+
 TEST(DeleteLine, TheLastLineOfTheDocumentStaysEmpty) {
   TRTFText doc;
   TLine* l = doc.firstParagraph->firstLine;
