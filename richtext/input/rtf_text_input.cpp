@@ -871,29 +871,16 @@ bool TRTFTextInput::Paste() {
   return true;
 }
 
-bool TRTFTextInput::Undo() {
-  Sync();
-  if (!Editable()) return false;
-  int offset = 0;
-  TParagraph* p = history_.Undo(doc_, cursor_.paragraph, cursor_.position, offset);
-  if (!p) return false;
-  generation_ = doc_.Generation();
-  RemoveSelection();
-  cursor_ = {p, std::clamp(offset, 0, p->TextLength())};
-  atLineEnd_ = false;
-  lastInputParagraph_ = nullptr;
-  lastTyped_ = 0;
-  repaintAll_ = true;
-  RelayoutMarked();
-  UpdateTypingAttr();
-  return true;
-}
+bool TRTFTextInput::Undo() { return StepHistory(false); }
 
-bool TRTFTextInput::Redo() {
+bool TRTFTextInput::Redo() { return StepHistory(true); }
+
+bool TRTFTextInput::StepHistory(bool redo) {
   Sync();
   if (!Editable()) return false;
   int offset = 0;
-  TParagraph* p = history_.Redo(doc_, cursor_.paragraph, cursor_.position, offset);
+  TParagraph* p = redo ? history_.Redo(doc_, cursor_.paragraph, cursor_.position, offset)
+                       : history_.Undo(doc_, cursor_.paragraph, cursor_.position, offset);
   if (!p) return false;
   generation_ = doc_.Generation();
   RemoveSelection();

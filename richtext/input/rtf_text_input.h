@@ -153,6 +153,8 @@ class TRTFTextInput {
   bool DeleteSelection();
   void RelayoutMarked();
   void MaybeSaveForUndo(bool always);
+  // One undo (or redo) step, with the cursor put where the step left it.
+  bool StepHistory(bool redo);
   void RecordEdit(TEditKind kind, bool wordStart = false);
   bool Protected(const TDocPos& pos, bool inserting) const;
   // Typing inserts nothing here: hidden typing attribute or protected text.
