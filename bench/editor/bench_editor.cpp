@@ -442,7 +442,21 @@ struct TypingResult {
   double oursKeyMs = 0, qtKeyMs = 0;  // per key, without the painting
   double oursRows = 0, qtRows = 0;    // rows of pixels painted per key
   int lines = 0;  // display lines of the paragraph in our layout
+  // Pixels where our view, painted key by key, differs from painting it all
+  // afresh: more than a few means the repaint missed something.
+  long staleOurs = 0;
+  long staleQt = 0;
 };
+
+long DifferentPixels(const QImage& a, const QImage& b) {
+  long n = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    const auto* ra = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+    const auto* rb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+    for (int x = 0; x < a.width(); ++x) n += ra[x] != rb[x];
+  }
+  return n;
+}
 
 TypingResult BenchTyping(int keystrokes, std::mt19937& rng, const QString& imageFolder) {
   TRTFText source;
@@ -485,6 +499,15 @@ TypingResult BenchTyping(int keystrokes, std::mt19937& rng, const QString& image
   if (!imageFolder.isEmpty()) {
     ours.view.save(imageFolder + "/typing_ours.png");
     qt.view.save(imageFolder + "/typing_qt.png");
+  }
+  {
+    const QImage keyByKey = ours.view.copy();
+    ours.PaintAll();
+    result.staleOurs = DifferentPixels(keyByKey, ours.view);
+    const QImage qtKeyByKey = qt.view.copy();
+    qt.dirty = QRectF(0, qt.ScrollY(), kViewWidth, kViewHeight);
+    qt.Paint();
+    result.staleQt = DifferentPixels(qtKeyByKey, qt.view);
   }
   // Both editors must have typed the same text.
   std::string oursText;
@@ -673,6 +696,8 @@ int main(int argc, char** argv) {
   std::printf("typing per key on average: ours %.3f ms for the key and re-wrap, %.0f rows of pixels painted; "
               "QTextEdit %.3f ms for the key and layout, %.0f rows painted\n",
               typing.oursKeyMs, typing.oursRows, typing.qtKeyMs, typing.qtRows);
+  std::printf("pixels where the view painted key by key differs from a full repaint: ours %ld, Qt %ld\n",
+              typing.staleOurs, typing.staleQt);
   // Our widths are whole pixels per character, Qt's fractional: our lines
   // hold a little less text, so ours has more of them to lay out.
   std::printf("1 MB layout: ours %d lines, %d px high; Qt %d lines, %d px high\n", big.oursLines, big.oursHeight,
