@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -21,7 +22,7 @@ uint16_t UsedColors(const TRTFText& doc) {
     if (a.BackColor() != 0) used |= uint16_t(1u << a.BackColor());
   };
   note(doc.defaultAttr);
-  for (const TParagraph* p = doc.firstParagraph; p; p = p->next) {
+  for (const TParagraph* p = doc.firstParagraph; p && used != 0xFFFF; p = p->next) {
     if (p->borderFlags != 0) used |= uint16_t(1u << p->BorderColor());
     for (const TLine* l = p->firstLine; l; l = l->next)
       if (l->attribs)
@@ -42,8 +43,11 @@ int ColorDistance(uint32_t a, uint32_t b) {
 // looked up once.
 class TTableMapper {
  public:
-  TTableMapper(TRTFText& doc, const TTextHeader& from, uint16_t usedColors)
-      : doc_(doc), from_(from), usedColors_(uint16_t(usedColors | 1u)) {
+  // USEDCOLORS: the entries the document's text uses, found only when a
+  // colour has no equal entry (a merge of many days mostly finds equals and
+  // never walks the growing document); none: walk the document then.
+  TTableMapper(TRTFText& doc, const TTextHeader& from, std::optional<uint16_t> usedColors = std::nullopt)
+      : doc_(doc), from_(from), usedColors_(usedColors) {
     fontCache_.fill(-1);
     textColorCache_.fill(-1);
     backColorCache_.fill(-1);
@@ -81,8 +85,9 @@ class TTableMapper {
     if (index >= first && table[index] == value) found = index;
     for (int i = first; i < kColorCount && found < 0; ++i)
       if (table[size_t(i)] == value) found = i;
+    if (found < 0 && !usedColors_) usedColors_ = uint16_t(UsedColors(doc_) | equalOrTaken_);
     for (int i = 1; i < kColorCount && found < 0; ++i)
-      if (!(usedColors_ & (1u << i))) {
+      if (!(*usedColors_ & (1u << i))) {
         table[size_t(i)] = value;
         found = i;
       }
@@ -92,7 +97,8 @@ class TTableMapper {
         if (ColorDistance(table[size_t(i)], value) < ColorDistance(table[size_t(best)], value)) best = i;
       found = best;
     }
-    usedColors_ |= uint16_t(1u << found);
+    if (usedColors_) *usedColors_ |= uint16_t(1u << found);
+    equalOrTaken_ |= uint16_t(1u << found);
     slot = found;
     return uint8_t(found);
   }
@@ -139,7 +145,9 @@ class TTableMapper {
  private:
   TRTFText& doc_;
   const TTextHeader& from_;
-  uint16_t usedColors_;
+  std::optional<uint16_t> usedColors_;
+  // Entries this mapping chose: taken even before the document is walked.
+  uint16_t equalOrTaken_ = 0;
   std::array<int, kFontCount> fontCache_{};
   std::array<int, kColorCount> textColorCache_{};
   std::array<int, kColorCount> backColorCache_{};
@@ -279,7 +287,7 @@ void FastAppendText(TRTFText& doc, const TRTFText& source) {
   auto requester = std::move(doc.onObjectRequest);
   doc.onObjectRequest = nullptr;
   try {
-    TTableMapper map(doc, source.header, UsedColors(doc));
+    TTableMapper map(doc, source.header);
 
     std::unordered_map<uint16_t, uint16_t> footnoteIds;
     for (const TFootnote* f = source.firstFootnote; f; f = f->next) {

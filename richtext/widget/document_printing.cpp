@@ -1,9 +1,14 @@
 #include "richtext/widget/document_printing.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <QPrinter>
+#include <QTemporaryFile>
 
 #include "richtext/widget/qt_font_metrics.h"
 #include "richtext/widget/qt_printer.h"
@@ -32,13 +37,22 @@ bool PrintOnPrinter(TRTFTextPaint& paint, QPrinter& printer, const TPrintHandler
 }
 
 bool PrintToPdf(TRTFTextPaint& paint, const QString& fileName, const TPrintHandlers& handlers, int resolution) {
+  // The pages go to a new file beside the target, which replaces the target
+  // only once complete: a failed print leaves an earlier file as it was.
+  QTemporaryFile part(QFileInfo(fileName).absoluteFilePath() + QStringLiteral(".part-XXXXXX"));
+  if (!part.open()) return false;
+  part.close();
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(fileName);
+  printer.setOutputFileName(part.fileName());
   printer.setResolution(resolution > 0 ? resolution : kPdfResolution);
   printer.setFullPage(true);
   if (!printer.setPageLayout(PageLayoutOf(paint.Document().header))) return false;
-  return PrintOnPrinter(paint, printer, handlers);
+  if (!PrintOnPrinter(paint, printer, handlers)) return false;
+  std::error_code error;
+  std::filesystem::rename(QFile::encodeName(part.fileName()).toStdString(),
+                          QFile::encodeName(fileName).toStdString(), error);
+  return !error;
 }
 
 bool PrintToPdf(TRTFText& doc, const QString& fileName, const TPrintHandlers& handlers, int resolution) {

@@ -24,8 +24,8 @@ inline constexpr int kPdfResolution = 600;
 bool PrintOnPrinter(TRTFTextPaint& paint, QPrinter& printer, const TPrintHandlers& handlers = {});
 
 // Writes the document to FILENAME as PDF, one page of the document's page
-// size for each printed page, the whole page printable. False when the file
-// cannot be written.
+// size for each printed page, the whole page printable. An existing file is
+// replaced only by a complete one. False when the file cannot be written.
 bool PrintToPdf(TRTFTextPaint& paint, const QString& fileName, const TPrintHandlers& handlers = {},
                 int resolution = kPdfResolution);
 

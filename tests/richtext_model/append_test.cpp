@@ -162,6 +162,20 @@ TEST(FastAppendText, ColoursGoToUnusedEntriesThenToTheNearest) {
   EXPECT_EQ(l->attribs[0].TextColor(), 4);
   EXPECT_EQ(l->attribs[1].TextColor(), 15);
 
+  // An entry a colour found by value is not given away to a new colour
+  // that comes later in the same text.
+  DocBuilder plain;
+  plain.Text("x", Attr(plain.doc, "Arial"));
+  DocBuilder reds;
+  reds.doc.header.colorTable[3] = MakeRGB(255, 0, 0);  // the target's unused entry 1
+  reds.doc.header.colorTable[4] = MakeRGB(1, 1, 1);
+  reds.Text("r", Attr(reds.doc, "Arial", 3)).Text("n", Attr(reds.doc, "Arial", 4));
+  FastAppendText(plain.doc, reds.doc);
+  const std::vector<Look> mixed = Looks(plain.doc);
+  ASSERT_EQ(mixed.size(), 3u);
+  EXPECT_EQ(mixed[1].color, MakeRGB(255, 0, 0));
+  EXPECT_EQ(mixed[2].color, MakeRGB(1, 1, 1));
+
   // Two entries appended one after the other each keep their own colour: the
   // second does not take the entry the first one now uses.
   DocBuilder merged;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -313,6 +316,31 @@ TEST(PdfPrintLayout, ScreenLayoutComesBackAndAFailedPrintChangesNothing) {
   EXPECT_FALSE(PrintToPdf(paint, dir.filePath("missing/folder/out.pdf")));
   EXPECT_EQ(lines(), screen);
   EXPECT_FALSE(QFile::exists(dir.filePath("missing/folder/out.pdf")));
+}
+
+TEST(PdfPrintFile, AnEarlierFileIsReplacedWholeOrKept) {
+  if (!HavePoppler()) GTEST_SKIP() << "poppler-utils is not installed";
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  DocBuilder b;
+  SmallPages(b, 30);
+  const QString pdf = dir.filePath("entry.pdf");
+  {
+    QFile old(pdf);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an earlier file");
+  }
+  ASSERT_TRUE(PrintToPdf(b.doc, pdf, {}, kDpi));
+  EXPECT_EQ(PdfPageCount(pdf), 3);
+
+  // A target that cannot be replaced (a folder of that name): false, the
+  // folder stays, and no part file is left beside it.
+  const QString folder = dir.filePath("taken.pdf");
+  ASSERT_TRUE(QDir().mkdir(folder));
+  EXPECT_FALSE(PrintToPdf(b.doc, folder, {}, kDpi));
+  EXPECT_TRUE(QFileInfo(folder).isDir());
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+            (QStringList{"entry.pdf", "taken.pdf"}));
 }
 
 }  // namespace
