@@ -172,15 +172,6 @@ void CopyParagraphProperties(TParagraph* to, const TParagraph* from) {
   to->reserved[1] = from->reserved[1];
 }
 
-// Links CHAIN (unlinked, built by the caller) after the document's last
-// paragraph; an empty document gives up its one empty paragraph for it.
-void LinkAtEnd(TRTFText& doc, TParagraph* chain) {
-  const bool replaceEmpty = doc.IsEmpty();
-  TParagraph* last = doc.LastParagraph();
-  last->next = chain;
-  chain->prev = last;
-  if (replaceEmpty) doc.DisposeParagraph(doc.firstParagraph);
-}
 
 int LineCapacity(const TLine* line) { return std::min(line->length + 2, kMaxLineCapacity); }
 
@@ -248,8 +239,31 @@ void CopyHeaderFrom(TRTFText& doc, const TRTFText& source) {
   doc.Changed();
 }
 
-TParagraph* AppendParagraph(TRTFText& doc, std::string_view text, const TCharAttr& attr,
-                            const TParagraphFormat& format) {
+TDocumentAppender::TDocumentAppender(TRTFText& doc) : doc_(doc) {}
+
+TParagraph* TDocumentAppender::Last() {
+  // The remembered paragraph is still linked while no paragraph was freed;
+  // paragraphs others added after it are followed from there.
+  if (!last_ || doc_.Generation() != generation_) last_ = doc_.LastParagraph();
+  while (last_->next) last_ = last_->next;
+  generation_ = doc_.Generation();
+  return last_;
+}
+
+void TDocumentAppender::LinkAtEnd(TParagraph* chain) {
+  const bool replaceEmpty = doc_.IsEmpty();
+  TParagraph* last = Last();
+  last->next = chain;
+  chain->prev = last;
+  if (replaceEmpty) doc_.DisposeParagraph(doc_.firstParagraph);
+  last_ = chain;
+  while (last_->next) last_ = last_->next;
+  generation_ = doc_.Generation();
+}
+
+TParagraph* TDocumentAppender::AppendParagraph(std::string_view text, const TCharAttr& attr,
+                                               const TParagraphFormat& format) {
+  TRTFText& doc = doc_;
   const int capacity = std::clamp(int(text.size()) + 2, 8, kMaxLineCapacity);
   // Built unlinked, so that a failure leaves the document as it was.
   TParagraph* p = doc.NewParagraph(nullptr, capacity);
@@ -269,13 +283,14 @@ TParagraph* AppendParagraph(TRTFText& doc, std::string_view text, const TCharAtt
     doc.DisposeChain(p);
     throw;
   }
-  LinkAtEnd(doc, p);
+  LinkAtEnd(p);
   p->MarkForLayout();
   doc.Changed();
   return p;
 }
 
-void FastAppendText(TRTFText& doc, const TRTFText& source) {
+void TDocumentAppender::FastAppendText(const TRTFText& source) {
+  TRTFText& doc = doc_;
   if (&doc == &source) throw TRichTextError(kErrFastAppendSelf);
   if (source.IsEmpty()) return;
 
@@ -358,7 +373,7 @@ void FastAppendText(TRTFText& doc, const TRTFText& source) {
       np->MarkForLayout();
     }
     doc.pendingChain = savedPending;
-    LinkAtEnd(doc, head);
+    LinkAtEnd(head);
   } catch (...) {
     doc.pendingChain = savedPending;
     doc.DisposeChain(head);
@@ -374,5 +389,12 @@ void FastAppendText(TRTFText& doc, const TRTFText& source) {
     for (TTextObject* o : requests) doc.onObjectRequest(o->key);
   doc.Changed();
 }
+
+TParagraph* AppendParagraph(TRTFText& doc, std::string_view text, const TCharAttr& attr,
+                            const TParagraphFormat& format) {
+  return TDocumentAppender(doc).AppendParagraph(text, attr, format);
+}
+
+void FastAppendText(TRTFText& doc, const TRTFText& source) { TDocumentAppender(doc).FastAppendText(source); }
 
 }  // namespace quill

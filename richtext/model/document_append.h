@@ -39,6 +39,26 @@ struct TParagraphFormat {
 // onto the new tables so that it keeps its fonts, colours and tab stops.
 void CopyHeaderFrom(TRTFText& doc, const TRTFText& source);
 
+// Appends to one document and remembers where it ends, so that merging
+// many documents into one does not walk the growing document for each.
+class TDocumentAppender {
+ public:
+  explicit TDocumentAppender(TRTFText& doc);
+  // As the functions of the same names below.
+  TParagraph* AppendParagraph(std::string_view text, const TCharAttr& attr, const TParagraphFormat& format = {});
+  void FastAppendText(const TRTFText& source);
+
+ private:
+  TParagraph* Last();
+  // Links CHAIN (unlinked, complete) after the last paragraph; an empty
+  // document gives up its one empty paragraph for it.
+  void LinkAtEnd(TParagraph* chain);
+
+  TRTFText& doc_;
+  TParagraph* last_ = nullptr;
+  uint64_t generation_ = 0;
+};
+
 // Appends one paragraph holding TEXT, every character with ATTR (whose font
 // and colour indexes refer to DOC's own tables, e.g. from InternFont). Bytes
 // that never occur in a line (0, 3 and paragraph breaks) are dropped; a text

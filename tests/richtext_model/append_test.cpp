@@ -469,6 +469,36 @@ TEST(AppendParagraph, IntoAnEmptyDocumentAndBeyondOneLine) {
   EXPECT_EQ(ParagraphCount(doc), 2);
 }
 
+TEST(DocumentAppender, FollowsTheDocumentsEndAsOthersChangeIt) {
+  DocBuilder b;
+  b.Text("start");
+  TDocumentAppender app(b.doc);
+  const TCharAttr a = b.attr;
+  app.AppendParagraph("a", a);
+  // Someone else adds a paragraph at the end: the next append goes after it.
+  TParagraph* other = b.doc.NewParagraph(b.doc.LastParagraph(), 8);
+  b.doc.InsertText({other, 0}, "b", &a);
+  app.AppendParagraph("c", a);
+  EXPECT_EQ(TextOf(b.doc), "start|a|b|c");
+  // The remembered end is freed: the appender finds the new end.
+  b.doc.DisposeParagraph(b.doc.LastParagraph());
+  b.doc.DisposeParagraph(b.doc.LastParagraph());
+  DocBuilder entry;
+  entry.Text("entry");
+  app.FastAppendText(entry.doc);
+  app.AppendParagraph("d", a);
+  EXPECT_EQ(TextOf(b.doc), "start|a|entry|d");
+  const TParagraph* prev = nullptr;
+  for (const TParagraph* p = b.doc.firstParagraph; p; p = p->next) {
+    EXPECT_EQ(p->prev, prev);
+    prev = p;
+  }
+  // Cleared and refilled: the one empty paragraph gives way again.
+  b.doc.ClearDocument();
+  app.AppendParagraph("fresh", a);
+  EXPECT_EQ(TextOf(b.doc), "fresh");
+}
+
 TEST(CopyHeaderFrom, TakesPageAndTablesButKeepsLayoutAndOwnText) {
   DocBuilder target;
   target.doc.header.resolutionX = target.doc.header.resolutionY = 96;
