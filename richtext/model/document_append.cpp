@@ -172,7 +172,6 @@ void CopyParagraphProperties(TParagraph* to, const TParagraph* from) {
   to->reserved[1] = from->reserved[1];
 }
 
-
 int LineCapacity(const TLine* line) { return std::min(line->length + 2, kMaxLineCapacity); }
 
 template <class T>
