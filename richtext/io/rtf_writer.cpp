@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 
 namespace quill {
 
@@ -12,7 +13,11 @@ constexpr size_t kRowFlush = 512;      // a long row definition is flushed past 
 constexpr int kMaxRowCells = 50;
 constexpr char kHex[] = "0123456789abcdef";
 
+// The reader takes 32-bit parameters: a computed value beyond them (cell
+// edges of extreme pages, indent differences, picture row sizes) goes out as
+// the nearest one it reads, so that it never stops a later load.
 void AppendInt(std::string& s, long long v) {
+  v = std::clamp<long long>(v, INT32_MIN, INT32_MAX);
   char buf[24];
   auto r = std::to_chars(buf, buf + sizeof buf, v);
   s.append(buf, size_t(r.ptr - buf));
@@ -235,7 +240,12 @@ int TRTFWriter::AppendRowDefinition(const TParagraph& first, std::string& buf) {
   buf += "\\pard\\trowd\\trgaph";
   AppendInt(buf, SpacingTwips(first.borderSpacingColor));
   AppendWord(buf, "\\trleft", first.leftIndent);
-  const long long textWidth = (long long)h.pageWidth - h.marginLeft - h.marginRight;
+  const long long left = first.leftIndent;
+  // The table's width, kept so that every edge, left indent included, is a
+  // number the reader takes.
+  const long long width = std::clamp<long long>((long long)h.pageWidth - h.marginLeft - h.marginRight -
+                                                    first.rightIndent,
+                                                INT32_MIN - left, INT32_MAX - left);
   int cells = 0;
   for (const TParagraph* c = &first; c && c->IsTableCell() && cells < kMaxRowCells;
        c = c->next, ++cells) {
@@ -251,9 +261,7 @@ int TRTFWriter::AppendRowDefinition(const TParagraph& first, std::string& buf) {
       if (c->borderStyle & bsDotted) buf += "\\brdrdot";
       if (c->borderStyle & bsHairline) buf += "\\brdrhair";
     }
-    const long long edge =
-        (textWidth - first.rightIndent) * (c->CellStartShare() + c->CellWidthShare()) / 255 +
-        first.leftIndent;
+    const long long edge = width * (c->CellStartShare() + c->CellWidthShare()) / 255 + left;
     AppendWord(buf, "\\cellx", edge);
     if (buf.size() > kRowFlush && Flush(buf) != kWriteOk) return kWriteFailed;
     if (IsLastCellOfRow(*c)) break;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -274,6 +276,98 @@ TEST(RtfRoundTrip, FootnotesAndPlaceholderObjects) {
   ASSERT_NE(obj, nullptr);
   EXPECT_EQ(obj->width, 500);
   EXPECT_EQ(obj->height, 400);
+}
+
+// The parameters of all control words in the RTF, as the reader would see
+// them (pictures' hexadecimal data and escaped symbols skipped).
+std::vector<long long> Parameters(const std::string& rtf) {
+  std::vector<long long> v;
+  for (size_t i = 0; i < rtf.size(); ++i) {
+    if (rtf[i] != '\\' || i + 1 >= rtf.size()) continue;
+    ++i;
+    if (rtf[i] == '\'') {
+      i += 2;
+      continue;
+    }
+    if (rtf[i] < 'a' || rtf[i] > 'z') continue;
+    while (i < rtf.size() && rtf[i] >= 'a' && rtf[i] <= 'z') ++i;
+    const size_t start = i;
+    if (i < rtf.size() && rtf[i] == '-') ++i;
+    while (i < rtf.size() && rtf[i] >= '0' && rtf[i] <= '9') ++i;
+    if (i > start) v.push_back(std::stoll(rtf.substr(start, i - start)));
+    --i;
+  }
+  return v;
+}
+
+// A page with extreme sizes, margins and indents, and a table on it: the
+// cell edges, indent differences and picture row sizes computed from them
+// must stay numbers the reader takes, or the next load ends at them.
+TEST(RtfRoundTrip, ComputedNumbersStayWithinWhatTheReaderTakes) {
+  struct Case {
+    const char* what;
+    int32_t pageWidth, marginLeft, marginRight, leftIndent, firstIndent, rightIndent;
+  } cases[] = {
+      {"wide page", INT32_MAX, INT32_MIN, INT32_MIN, 0, 0, 0},
+      {"narrow page", INT32_MIN, INT32_MAX, INT32_MAX, 0, 0, 0},
+      {"indents", 12240, 1880, 1880, INT32_MAX, INT32_MIN, INT32_MIN},
+      {"negative indents", 12240, 1880, 1880, INT32_MIN, INT32_MAX, INT32_MAX},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DocBuilder b;
+    TTextHeader& h = b.doc.header;
+    h.pageWidth = c.pageWidth;
+    h.marginLeft = c.marginLeft;
+    h.marginRight = c.marginRight;
+    b.par->leftIndent = c.leftIndent;
+    b.par->firstIndent = c.firstIndent;
+    b.par->rightIndent = c.rightIndent;
+    b.Text("intro").Par();
+    b.par->flags = pfTableCell | pfRowContinues;
+    b.par->tabMask = 100u << 8;
+    b.Text("A").Par();
+    b.par->flags = pfTableCell | pfLastCell;
+    b.par->tabMask = 100u | (155u << 8);
+    b.Text("B").Par();
+    b.par->flags = 0;
+    b.par->tabMask = 0;
+    b.par->leftIndent = b.par->firstIndent = b.par->rightIndent = 0;
+    auto pic = std::make_unique<TPicture>();
+    pic->kind = pkDib;
+    pic->pixelWidth = INT32_MAX;
+    pic->bitsPerPixel = 32;
+    pic->data = {1, 2, 3};
+    TTextObject* o = b.doc.AddObject(std::move(pic), -1);
+    TCharAttr oa = b.doc.defaultAttr;
+    oa.marks = cmObject;
+    oa.extra = int16_t(o->key);
+    b.Text("\x01", oa).Text("rest of the page");
+    const std::string rtf = Write(b.doc);
+    for (long long v : Parameters(rtf)) {
+      EXPECT_GE(v, INT32_MIN);
+      EXPECT_LE(v, INT32_MAX);
+    }
+    TRTFText back;
+    EXPECT_EQ(ReadRtfDocument(back, rtf), 0) << rtf;
+    EXPECT_EQ(TextOf(back), "intro|A|B|\x01rest of the page");
+  }
+}
+
+// Page and margins are any 32-bit numbers after a load; the text width
+// derived from them must not wrap around.
+TEST(RtfRoundTrip, TextSizeOfAnExtremePage) {
+  TTextHeader h;
+  h.resolutionX = h.resolutionY = 96;
+  h.pageWidth = INT32_MAX;
+  h.marginLeft = INT32_MIN;
+  h.marginRight = 0;
+  h.pageHeight = INT32_MIN;
+  h.marginTop = INT32_MAX;
+  h.marginBottom = 0;
+  h.RecomputeTextSize();
+  EXPECT_EQ(h.textWidthPixels, int32_t(int64_t(INT32_MAX) * 96 / 1440));
+  EXPECT_EQ(h.textHeightPixels, int32_t(int64_t(INT32_MIN) * 96 / 1440));
 }
 
 }  // namespace
