@@ -272,24 +272,6 @@ inline int HexValue(int c) {
 int32_t Clamp32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 uint8_t ClampByte(int64_t v) { return uint8_t(std::clamp<int64_t>(v, 0, 255)); }
 
-[[noreturn]] void ConversionError(bool negative, const char* digits, int n) {
-  std::string s = negative ? "-" : "";
-  s.append(digits, size_t(n));
-  throw TRichTextError("'" + s + "' is not a valid integer value");
-}
-
-int32_t ToInt32(bool negative, const char* digits, int n) {
-  if (n == 0) ConversionError(negative, digits, n);
-  int64_t v = 0;
-  for (int i = 0; i < n; ++i) {
-    v = v * 10 + (digits[i] - '0');
-    if (v > int64_t(INT32_MAX) + 1) ConversionError(negative, digits, n);
-  }
-  if (negative) v = -v;
-  if (v > INT32_MAX || v < INT32_MIN) ConversionError(negative, digits, n);
-  return int32_t(v);
-}
-
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
@@ -370,25 +352,27 @@ void TRTFReader::ReadBody() {
             c = NextByte();
           }
           const int len = n < 30 ? n : 30;
-          bool hasParam = false, negative = false;
-          char digits[21];
+          bool negative = false;
           int nd = 0;
+          // A number beyond 32 bits is odd, not an error: it counts as the
+          // nearest 32-bit one and reading goes on.
+          int64_t value = 0;
           if (c == '-') {
-            negative = hasParam = true;
+            negative = true;
             c = NextByte();
           }
           while (c >= '0' && c <= '9') {
-            digits[nd < 20 ? nd : 19] = char(c);
+            if (value <= INT32_MAX) value = value * 10 + (c - '0');
             ++nd;
-            hasParam = true;
             c = NextByte();
           }
           if (c < 0 && negative && nd == 0) {
             stop_ = true;  // the input ended inside the word
             break;
           }
-          int32_t param = 0;
-          if (hasParam) param = ToInt32(negative, digits, nd < 20 ? nd : 20);
+          // A minus sign without digits leaves the word without a parameter.
+          const bool hasParam = nd > 0;
+          const int32_t param = Clamp32(negative ? -value : value);
           if (c >= 0 && c != ' ') Unget();
           HandleWord(w, len, hasParam, param);
         } else {
@@ -467,13 +451,19 @@ void TRTFReader::HandleSymbol(uint8_t ch) {
   ignorable_ = false;
   switch (e->action) {
     case aHex: {
-      const int h = HexValue(NextByte());
-      const int l = h < 0 ? -1 : HexValue(NextByte());
-      if (h < 0 || l < 0) {
-        stop_ = true;
-        return;
+      // An escape without its two digits is dropped; what stands in their
+      // place is read as input again.
+      int c = NextByte();
+      const int h = HexValue(c);
+      if (h >= 0) {
+        c = NextByte();
+        const int l = HexValue(c);
+        if (l >= 0) {
+          Deliver(h * 16 + l);
+          return;
+        }
       }
-      Deliver(h * 16 + l);
+      if (c >= 0) Unget();
       return;
     }
     case aSymLF:
@@ -630,8 +620,9 @@ void TRTFReader::EndPicture() {
   // for metafiles, pixels at 96 per inch for bitmaps).
   int64_t w = picwgoal_ > 0 ? picwgoal_ : (picKind_ == pkMetafile ? int64_t(picw_) * 1440 / 2540 : int64_t(picw_) * 15);
   int64_t h = pichgoal_ > 0 ? pichgoal_ : (picKind_ == pkMetafile ? int64_t(pich_) * 1440 / 2540 : int64_t(pich_) * 15);
-  w = w * picscalex_ / 100;
-  h = h * picscaley_ / 100;
+  // Within 32 bits before scaling, so that the product stays within 64.
+  w = int64_t(Clamp32(w)) * picscalex_ / 100;
+  h = int64_t(Clamp32(h)) * picscaley_ / 100;
   TTextObject* o = doc_->AddObject(std::move(pic), -1);
   o->width = Clamp32(w);
   o->height = Clamp32(h);
