@@ -38,7 +38,7 @@ constexpr size_t kMaxCells = 50;
 enum Action : uint8_t {
   aNone,
   // characters
-  aLine, aTab, aDblQuote, aSymLF, aSymCR, aSymLBrace, aSymRBrace, aSymBackslash,
+  aLine, aTab, aDblQuote, aChar, aSymLF, aSymCR, aSymLBrace, aSymRBrace, aSymBackslash,
   // special
   aBin, aHex, aStar,
   // destinations
@@ -78,7 +78,12 @@ const E kWords[] = {
     {"\r", 0, true, kChar, aSymCR},
     {"'", 0, true, kSpecial, aHex},
     {"*", 0, true, kSpecial, aStar},
+    // The optional hyphen: nothing to show where no line breaks at it.
+    {"-", 0, true, kChar, aNone},
     {"\\", 0, true, kChar, aSymBackslash},
+    // Symbols other writers use, as Windows-1252 characters (the entry's
+    // parameter): the non-breaking hyphen, quotes, dashes, the bullet, spaces.
+    {"_", '-', true, kChar, aChar},
     {"author", 0, true, kDest, aSkipDest},
     {"b", 1, false, kProp, aB},
     {"bin", 0, false, kSpecial, aBin},
@@ -94,6 +99,7 @@ const E kWords[] = {
     {"brdrtablin", 0, true, kProp, aBrdrtablin},
     {"brdrw", 0, false, kProp, aBrdrw},
     {"brsp", 0, false, kProp, aBrsp},
+    {"bullet", 0x95, true, kChar, aChar},
     {"buptim", 0, true, kDest, aSkipDest},
     {"cb", 0, false, kProp, aCb},
     {"cell", 0, true, kProp, aCell},
@@ -109,6 +115,10 @@ const E kWords[] = {
     {"creatim", 0, true, kDest, aSkipDest},
     {"dibitmap", 0, true, kProp, aDibitmap},
     {"doccomm", 0, true, kDest, aSkipDest},
+    {"emdash", 0x97, true, kChar, aChar},
+    {"emspace", ' ', true, kChar, aChar},
+    {"endash", 0x96, true, kChar, aChar},
+    {"enspace", ' ', true, kChar, aChar},
     {"f", 0, false, kProp, aF},
     {"facingp", 1, false, kProp, aFacingp},
     {"fi", 0, false, kProp, aFi},
@@ -138,6 +148,7 @@ const E kWords[] = {
     {"ldblquote", 0, true, kChar, aDblQuote},
     {"li", 0, false, kProp, aLi},
     {"line", 0, true, kChar, aLine},
+    {"lquote", 0x91, true, kChar, aChar},
     {"margb", 1440, false, kProp, aMargb},
     {"margl", 1800, false, kProp, aMargl},
     {"margr", 1800, false, kProp, aMargr},
@@ -185,6 +196,7 @@ const E kWords[] = {
     {"revtim", 0, true, kDest, aSkipDest},
     {"ri", 0, false, kProp, aRi},
     {"row", 0, true, kProp, aRow},
+    {"rquote", 0x92, true, kChar, aChar},
     {"rxe", 0, true, kDest, aSkipDest},
     {"sa", 0, false, kProp, aSa},
     {"sb", 0, false, kProp, aSb},
@@ -220,6 +232,7 @@ const E kWords[] = {
     {"wmetafile", 0, true, kProp, aWmetafile},
     {"{", 0, true, kChar, aSymLBrace},
     {"}", 0, true, kChar, aSymRBrace},
+    {"~", 0xA0, true, kChar, aChar},  // non-breaking space
 };
 constexpr size_t kWordCount = sizeof(kWords) / sizeof(kWords[0]);
 
@@ -469,6 +482,9 @@ void TRTFReader::HandleSymbol(uint8_t ch) {
     case aSymLF:
     case aSymCR:
       Deliver(10);
+      return;
+    case aChar:
+      Deliver(e->def);
       return;
     case aSymLBrace:
       Deliver('{');
@@ -842,6 +858,9 @@ void TRTFReader::HandleWord(const char* word, int len, bool hasParam, int32_t pa
       return;
     case aDblQuote:
       Deliver('"');
+      return;
+    case aChar:
+      Deliver(e->def);
       return;
 
     case aFontTbl:
