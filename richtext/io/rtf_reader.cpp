@@ -542,12 +542,8 @@ void TRTFReader::Deliver(int ch) {
         picNibble_ = v;
         return;
       }
-      picBuffer_[picBufferLen_++] = uint8_t(picNibble_ * 16 + v);
+      AddPictureByte(uint8_t(picNibble_ * 16 + v));
       picNibble_ = -1;
-      if (picBufferLen_ == int(sizeof picBuffer_)) {
-        picData_.insert(picData_.end(), picBuffer_, picBuffer_ + picBufferLen_);
-        picBufferLen_ = 0;
-      }
       return;
     }
     case dPictureFile:
@@ -575,6 +571,34 @@ void TRTFReader::Deliver(int ch) {
       return;
     default:
       return;
+  }
+}
+
+void TRTFReader::AddPictureByte(uint8_t b) {
+  picBuffer_[picBufferLen_++] = b;
+  if (picBufferLen_ == int(sizeof picBuffer_)) {
+    picData_.insert(picData_.end(), picBuffer_, picBuffer_ + picBufferLen_);
+    picBufferLen_ = 0;
+  }
+}
+
+// The n bytes after "\binN" are binary data of the current destination,
+// whatever they look like: a picture's bytes, or skipped anywhere else.
+void TRTFReader::ReadBinary(int32_t n) {
+  if (n <= 0) return;
+  const bool picture = st_.dest == dPicture;
+  if (picture) picNibble_ = -1;
+  while (n > 0) {
+    if (cur_ == end_) {
+      const int c = NextByte();  // refills the buffer
+      if (c < 0) return;
+      Unget();
+    }
+    const int take = int(std::min<int64_t>(n, end_ - cur_));
+    if (picture)
+      for (int i = 0; i < take; ++i) AddPictureByte(cur_[i]);
+    cur_ += take;
+    n -= take;
   }
 }
 
@@ -845,8 +869,10 @@ void TRTFReader::HandleWord(const char* word, int len, bool hasParam, int32_t pa
       attr_.marks &= uint8_t(~bit);
   };
   switch (e->action) {
-    case aNone:
     case aBin:
+      ReadBinary(param);
+      return;
+    case aNone:
     case aField:
     case aTrgaph:
       return;

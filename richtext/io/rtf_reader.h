@@ -52,6 +52,8 @@ class TRTFReader : public TTextReader {
   void HandleSymbol(uint8_t ch);
   void Deliver(int ch);
   void DeliverText(int ch);
+  void AddPictureByte(uint8_t b);
+  void ReadBinary(int32_t n);
   void OpenGroup();
   bool CloseGroup();  // false when reading ends
   void ReadRaw();

@@ -37,7 +37,6 @@ TEST(ReaderText, Cases) {
       {"stylesheet and header skipped", "{\\rtf1 {\\stylesheet{\\s0 Normal;}}{\\header H}x}", "x"},
       {"private1 skipped", "{\\rtf1 {\\private1 secret}x}", "x"},
       {"escaped CR and LF dropped", "{\\rtf1 a\\\nb\\\rc}", "abc"},
-      {"bin bytes read as input", "{\\rtf1 \\bin3 abc}", "abc"},
       {"long word keeps 29 and last letter", "{\\rtf1 \\abcdefghijklmnopqrstuvwxyzabcdefgh x}", "x"},
       {"control symbol unknown", "{\\rtf1 a\\|b\\:c}", "abc"},
       {"par in skipped group", "{\\rtf1 a{\\*\\x \\par}b}", "ab"},
