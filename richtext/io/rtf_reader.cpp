@@ -775,7 +775,11 @@ void TRTFReader::CellEnd() {
   int share = 10;
   if (size_t(cellNumber_) < cells_.size() && widestEdge_ > 0) {
     const int64_t edge = cells_[size_t(cellNumber_)].rightEdge;
-    share = int(std::clamp<int64_t>(255 * edge / widestEdge_ - shareTotal_, 1, 255));
+    // Rounded, as the writer rounds the edge it makes of the share: a table
+    // saved again keeps its edges.
+    const int64_t reach = 255 * edge;
+    const int64_t rounded = reach >= 0 ? (reach + widestEdge_ / 2) / widestEdge_ : -((-reach + widestEdge_ / 2) / widestEdge_);
+    share = int(std::clamp<int64_t>(rounded - shareTotal_, 1, 255));
   }
   const int start = std::min(shareTotal_, 255);
   int decimal = 0;

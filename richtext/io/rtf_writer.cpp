@@ -23,6 +23,9 @@ void AppendInt(std::string& s, long long v) {
   s.append(buf, size_t(r.ptr - buf));
 }
 
+// n / d rounded to the nearest whole number, halves away from zero (d > 0).
+long long RoundedDiv(long long n, long long d) { return n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d); }
+
 void AppendWord(std::string& s, std::string_view word, long long v) {
   s += word;
   AppendInt(s, v);
@@ -261,7 +264,9 @@ int TRTFWriter::AppendRowDefinition(const TParagraph& first, std::string& buf) {
       if (c->borderStyle & bsDotted) buf += "\\brdrdot";
       if (c->borderStyle & bsHairline) buf += "\\brdrhair";
     }
-    const long long edge = width * (c->CellStartShare() + c->CellWidthShare()) / 255 + left;
+    // Rounded, as the reader rounds the share it takes back from the edge:
+    // a table saved again keeps its edges.
+    const long long edge = RoundedDiv(width * (c->CellStartShare() + c->CellWidthShare()), 255) + left;
     AppendWord(buf, "\\cellx", edge);
     if (buf.size() > kRowFlush && Flush(buf) != kWriteOk) return kWriteFailed;
     if (IsLastCellOfRow(*c)) break;

@@ -370,5 +370,50 @@ TEST(RtfRoundTrip, TextSizeOfAnExtremePage) {
   EXPECT_EQ(h.textHeightPixels, int32_t(int64_t(INT32_MIN) * 96 / 1440));
 }
 
+// The right edges of all cells, in the order written.
+std::vector<long long> CellEdges(const std::string& rtf) {
+  std::vector<long long> v;
+  for (size_t at = rtf.find("\\cellx"); at != std::string::npos; at = rtf.find("\\cellx", at + 1))
+    v.push_back(std::stoll(rtf.substr(at + 6, 12)));
+  return v;
+}
+
+// Each save and load must give back the same cell edges; rounding down on
+// both sides moved them left by about a share (33 twips) on every save.
+TEST(RtfRoundTrip, TableEdgesStayPutOverSaves) {
+  const struct {
+    const char* what;
+    const char* rtf;
+  } cases[] = {
+      {"three equal columns from LibreOffice",
+       "{\\rtf1\\paperw11906\\paperh16838\\margl1134\\margr1134 \\trowd\\trgaph108\\trleft0"
+       "\\cellx3213\\cellx6426\\cellx9638\\pard\\intbl a\\cell b\\cell c\\cell\\row\\pard after}"},
+      {"uneven columns with a left indent",
+       "{\\rtf1 \\trowd\\trleft500\\cellx1000\\cellx1513\\cellx7777\\cellx9000\\intbl a\\cell b\\cell c\\cell d\\cell"
+       "\\row\\pard after}"},
+      {"two rows",
+       "{\\rtf1 \\trowd\\cellx2000\\cellx4001\\intbl a\\cell b\\cell\\row"
+       "\\trowd\\cellx1111\\cellx3333\\cellx6999\\intbl c\\cell d\\cell e\\cell\\row\\pard after}"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TRTFText doc;
+    ASSERT_EQ(ReadRtfDocument(doc, c.rtf), 0);
+    const std::string text = TextOf(doc);
+    const std::string first = Write(doc);
+    const std::vector<long long> edges = CellEdges(first);
+    ASSERT_FALSE(edges.empty()) << first;
+    for (int save = 2; save <= 4; ++save) {
+      TRTFText back;
+      ASSERT_EQ(ReadRtfDocument(back, Write(doc)), 0);
+      EXPECT_EQ(TextOf(back), text);
+      EXPECT_EQ(CellEdges(Write(back)), edges) << "save " << save << "\n" << first;
+      for (const TParagraph *p = doc.firstParagraph, *q = back.firstParagraph; p && q; p = p->next, q = q->next)
+        EXPECT_EQ(p->tabMask, q->tabMask) << "save " << save;
+      ASSERT_EQ(ReadRtfDocument(doc, Write(back)), 0);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quill
