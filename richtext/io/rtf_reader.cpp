@@ -629,6 +629,7 @@ void TRTFReader::FlushPendingObject() {
     throw;
   }
   doc_->onObjectRequest = std::move(callback);
+  if (!o) return;  // every object id is taken: the object cannot be named
   o->placeholder = true;
   o->width = objW_;
   o->height = objH_;
@@ -664,6 +665,7 @@ void TRTFReader::EndPicture() {
   w = int64_t(Clamp32(w)) * picscalex_ / 100;
   h = int64_t(Clamp32(h)) * picscaley_ / 100;
   TTextObject* o = doc_->AddObject(std::move(pic), -1);
+  if (!o) return;  // every object id is taken: the object cannot be named
   o->width = Clamp32(w);
   o->height = Clamp32(h);
   TCharAttr saved = attr_;
@@ -698,6 +700,7 @@ void TRTFReader::EndLinkedPicture() {
       throw;
     }
     doc_->onObjectRequest = std::move(callback);
+    if (!o) return;  // every object id is taken: the object cannot be named
     o->fileName = name;
     o->width = picwgoal_ > 0 ? picwgoal_ : Clamp32(int64_t(picw_) * 15);
     o->height = pichgoal_ > 0 ? pichgoal_ : Clamp32(int64_t(pich_) * 15);
@@ -810,8 +813,14 @@ void TRTFReader::RowEnd() {
 }
 
 void TRTFReader::StartFootnote() {
-  st_.dest = dFootnote;
   footnote_ = doc_->AddFootnote('#', 1, std::string());
+  if (!footnote_) {
+    // Every footnote id is taken: the anchor stays plain text and the
+    // footnote's group is passed over.
+    st_.dest = dSkip;
+    return;
+  }
+  st_.dest = dFootnote;
   // An object character stays an object: its extra names the object.
   if (lastLine_ && lastIndex_ >= 0 && lastIndex_ < lastLine_->length &&
       !(lastLine_->attribs && (lastLine_->attribs[lastIndex_].marks & cmObject))) {

@@ -459,11 +459,38 @@ int TRTFWriter::RunText(const uint8_t* text, int len, const TCharAttr* attr) {
 
 // ---- objects and footnotes ----------------------------------------------------
 
+namespace {
+template <class Map, class Record>
+void IndexFirst(Map& map, uint16_t number, const Record* r) {
+  if (number != 0) map.emplace(number, r);  // keeps the first one
+}
+}  // namespace
+
+const TFootnote* TRTFWriter::FootnoteWithId(uint16_t id) {
+  if (!indexed_) ObjectWith(0, 0);
+  const auto it = footnotes_.find(id);
+  return it == footnotes_.end() ? nullptr : it->second;
+}
+
+const TTextObject* TRTFWriter::ObjectWith(uint16_t key, uint16_t id) {
+  if (!indexed_) {
+    indexed_ = true;
+    for (const TFootnote* f = doc_.firstFootnote; f; f = f->next) IndexFirst(footnotes_, f->id, f);
+    for (const TTextObject* o = doc_.firstObject; o; o = o->next) {
+      IndexFirst(objectsByKey_, o->key, o);
+      IndexFirst(objectsById_, o->id, o);
+    }
+  }
+  const auto& map = key ? objectsByKey_ : objectsById_;
+  const auto it = map.find(key ? key : id);
+  return it == map.end() ? nullptr : it->second;
+}
+
 int TRTFWriter::Object(uint8_t ch, const TCharAttr& a) {
   const uint16_t number = uint16_t(a.extra);
   const TTextObject* o = nullptr;
-  if (ch == kObjectKeyChar && number) o = doc_.FindObject(number, 0);
-  if (ch == kObjectIdChar && number) o = doc_.FindObject(0, number);
+  if (ch == kObjectKeyChar && number) o = ObjectWith(number, 0);
+  if (ch == kObjectIdChar && number) o = ObjectWith(0, number);
   std::string s;
   auto placeholder = [&](long long key, long long w, long long h) {
     AppendWord(s, "\\qbobjtag", key);
@@ -532,7 +559,7 @@ int TRTFWriter::Object(uint8_t ch, const TCharAttr& a) {
 }
 
 int TRTFWriter::Footnote(uint8_t ch, const TCharAttr& a) {
-  const TFootnote* f = doc_.FindFootnote(uint16_t(a.extra));
+  const TFootnote* f = FootnoteWithId(uint16_t(a.extra));
   if (!f) {
     // No footnote behind the anchor: keep the character as text.
     TCharAttr plain = a;

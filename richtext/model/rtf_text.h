@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "richtext/model/char_attr.h"
+#include "richtext/model/id_pool.h"
 #include "richtext/model/model_types.h"
 #include "richtext/model/paragraph.h"
 #include "richtext/model/text_header.h"
@@ -82,9 +83,12 @@ class TRTFText {
     line->text[line->length] = 0;
   }
 
+  // Appends a footnote with the next free id; none when all 65535 ids are
+  // in use.
   TFootnote* AddFootnote(uint8_t mark, int32_t number, std::string text);
   TFootnote* FindFootnote(uint16_t id) const;
   // Appends an object; key -1 assigns a new one. The object owns picture.
+  // None when all 65535 ids are in use.
   TTextObject* AddObject(std::unique_ptr<TPicture> picture, int key);
   TTextObject* FindObject(int key, int id) const;
   TTextObject* FindObjectByFileName(std::string_view name) const;
@@ -98,6 +102,19 @@ class TRTFText {
   void FreeObjects();
   void FreeFootnotes();
   static void FreeParagraph(TParagraph* p);
+  // The chain's last record, after taking in records appended elsewhere.
+  TFootnote* LastFootnote();
+  TTextObject* LastObject();
+
+  // Ends of the footnote and object chains and the numbers handed out, so
+  // that adding a record takes constant time, not a walk of the chain. Code
+  // that unlinks a single record must leave the chains' last records in
+  // place; a chain emptied anywhere starts afresh.
+  TFootnote* lastFootnote_ = nullptr;
+  TTextObject* lastObject_ = nullptr;
+  TIdPool footnoteIds_{1};
+  TIdPool objectIds_{1};
+  TIdPool objectKeys_{2000};
 };
 
 }  // namespace quill
