@@ -217,6 +217,16 @@ void HostileRows() {
   const double save = SecondsOf([&] { WriteRtf(doc); });
   Row("load, 70000 footnotes", Fmt(load * 1000, "ms"), "< 1000");
   Row("save, 70000 footnotes", Fmt(save * 1000, "ms"), "< 1000");
+
+  const int depth = 65536, definitions = 200000;
+  std::string deep = "{\\rtf1 " + std::string(depth, '{') + "{\\fonttbl";
+  for (int i = 0; i < definitions; ++i) deep += i % 2 ? "{\\f0 Beta;}" : "{\\f0 Alpha;}";
+  deep += "}a" + std::string(depth, '}') + "}";
+  const double nested = SecondsOf([&] {
+    TRTFText d;
+    if (ReadRtfDocument(d, deep) != 0) std::exit(1);
+  });
+  Row("load, 200000 font 0 definitions 65536 deep", Fmt(nested * 1000, "ms"), "< 1000");
 }
 
 }  // namespace

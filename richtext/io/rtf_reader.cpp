@@ -430,9 +430,13 @@ bool TRTFReader::CloseGroup() {
   if (phantomDepth_ > 0) {
     --phantomDepth_;
   } else if (!stack_.empty()) {
-    const TGroupState& saved = stack_.back();
+    TGroupState& saved = stack_.back();
     const bool started = curPar_->firstLine->length > 0 || curPar_->firstLine->next;
     if (started && !(saved.par.borderFlags & bfOn) && (curPar_->borderFlags & bfOn)) curPar_->borderFlags |= bfEnds;
+    if (stack_.size() <= font0Below_) {
+      saved.attr.font = font0_;
+      font0Below_ = stack_.size() - 1;
+    }
     st_ = saved;
     attr_ = saved.attr;
     stack_.pop_back();
@@ -518,9 +522,12 @@ void TRTFReader::Deliver(int ch) {
           const int idx = name.empty() ? 0 : header_->InternFont(name);
           fontMap_[size_t(fontNumber_)] = uint8_t(idx);
           if (fontNumber_ == 0) {
-            // Text without a font word uses font 0, in every enclosing group.
+            // Text without a font word uses font 0, in every enclosing group:
+            // the saved states open now take it when they are restored, so
+            // that many definitions deep inside groups cost no walk each.
             attr_.font = uint8_t(idx);
-            for (auto& s : stack_) s.attr.font = uint8_t(idx);
+            font0_ = uint8_t(idx);
+            font0Below_ = stack_.size();
           }
         }
         fontNumber_ = -1;

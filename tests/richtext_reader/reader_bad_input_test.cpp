@@ -69,6 +69,34 @@ TEST(ReaderBadInput, DeeplyNestedGroups) {
   EXPECT_EQ(u.Text(), "xy");
 }
 
+// A font 0 definition gives its font to the text of every group around it,
+// but not to groups opened after it with a font of their own.
+TEST(ReaderBadInput, FontZeroDefinedInsideGroups) {
+  Loaded r("{\\rtf1{\\fonttbl{\\f1 Times;}}{{\\fonttbl{\\f0 Courier;}}\\f1 a{\\b b}c}d}");
+  const int times = r.doc.header.InternFont("Times");
+  const int courier = r.doc.header.InternFont("Courier");
+  EXPECT_EQ(r.Text(), "abcd");
+  EXPECT_EQ(test::AttrAt(r.Par(0), 0).font, times);
+  EXPECT_EQ(test::AttrAt(r.Par(0), 1).font, times);
+  EXPECT_EQ(test::AttrAt(r.Par(0), 2).font, times);
+  EXPECT_EQ(test::AttrAt(r.Par(0), 3).font, courier);
+}
+
+// Tens of thousands of font 0 definitions deep inside as many groups: each
+// once walked every enclosing group, so the page took minutes to load.
+TEST(ReaderBadInput, ManyFontZeroDefinitionsDeepInsideGroups) {
+  const int depth = 60000, definitions = 60000;
+  std::string rtf = "{\\rtf1 " + std::string(depth, '{') + "{\\fonttbl";
+  for (int i = 0; i < definitions; ++i) rtf += i % 2 ? "{\\f0 Beta;}" : "{\\f0 Alpha;}";
+  rtf += "}a" + std::string(depth, '}') + "b}";
+  Loaded r(rtf);
+  ASSERT_EQ(r.result, 0);
+  EXPECT_EQ(r.Text(), "ab");
+  const int beta = r.doc.header.InternFont("Beta");
+  EXPECT_EQ(test::AttrAt(r.Par(0), 0).font, beta);
+  EXPECT_EQ(test::AttrAt(r.Par(0), 1).font, beta);
+}
+
 struct ParamCase {
   const char* rtf;
   const char* text;
