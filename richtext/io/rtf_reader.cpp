@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "richtext/io/picture_file.h"
+
 namespace quill {
 
 namespace {
@@ -289,25 +291,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;
-}
-
-// Loads a linked picture's bytes when the file is a bitmap or a metafile
-// this program can hand to the platform layer.
-std::unique_ptr<TPicture> LoadPictureFile(const std::string& path) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return nullptr;
-  auto pic = std::make_unique<TPicture>();
-  if (bytes.size() > 14 && bytes[0] == 'B' && bytes[1] == 'M') {
-    pic->kind = pkDib;
-    pic->data.assign(bytes.begin() + 14, bytes.end());
-    return pic;
-  }
-  if (bytes.size() >= 22) {
-    pic->kind = pkMetafile;
-    pic->data.assign(bytes.begin(), bytes.end());
-    return pic;
-  }
-  return nullptr;
 }
 
 }  // namespace
@@ -692,10 +675,10 @@ void TRTFReader::EndLinkedPicture() {
     std::unique_ptr<TPicture> pic;
     std::error_code ec;
     if (std::filesystem::is_regular_file(name, ec)) {
-      pic = LoadPictureFile(name);
+      pic = ReadPictureFile(name);
     } else if (!pictureFolder.empty()) {
       const auto alt = std::filesystem::path(pictureFolder) / std::filesystem::path(name).filename();
-      if (std::filesystem::is_regular_file(alt, ec)) pic = LoadPictureFile(alt.string());
+      pic = ReadPictureFile(alt.string());
     }
     const bool hasPicture = pic != nullptr;
     auto callback = std::move(doc_->onObjectRequest);
