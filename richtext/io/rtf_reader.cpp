@@ -415,7 +415,14 @@ bool TRTFReader::CloseGroup() {
   } else if (!stack_.empty()) {
     TGroupState& saved = stack_.back();
     const bool started = curPar_->firstLine->length > 0 || curPar_->firstLine->next;
-    if (started && !(saved.par.borderFlags & bfOn) && (curPar_->borderFlags & bfOn)) curPar_->borderFlags |= bfEnds;
+    if (!(saved.par.borderFlags & bfOn)) {
+      if (started && (curPar_->borderFlags & bfOn)) curPar_->borderFlags |= bfEnds;
+      // A border group closing right after a paragraph mark ends the border
+      // with the paragraph it closed.
+      if (!started && (st_.par.borderFlags & bfOn) && curPar_ != firstPar_ && curPar_->prev &&
+          (curPar_->prev->borderFlags & bfOn))
+        curPar_->prev->borderFlags |= bfEnds;
+    }
     if (stack_.size() <= font0Below_) {
       saved.attr.font = font0_;
       font0Below_ = stack_.size() - 1;
@@ -1009,7 +1016,9 @@ void TRTFReader::HandleWord(const char* word, int len, bool hasParam, int32_t pa
       }
       return;
     case aQbfnnr:
-      if (footnote_) footnote_->number = param;
+      // A number of 0 names none: the footnote keeps the number it has
+      // without the word, as a footnote written without a number reads.
+      if (footnote_ && param != 0) footnote_->number = param;
       return;
 
     case aPar:

@@ -249,6 +249,17 @@ int TRTFWriter::AppendRowDefinition(const TParagraph& first, std::string& buf) {
   const long long width = std::clamp<long long>((long long)h.pageWidth - h.marginLeft - h.marginRight -
                                                     first.rightIndent,
                                                 INT32_MIN - left, INT32_MAX - left);
+  // The reader measures the shares against the row's widest edge: a row
+  // that does not reach the full width comes back stretched to it. Writing
+  // it stretched already keeps a second save equal to the first.
+  int reach = 0;
+  {
+    int cells = 0;
+    for (const TParagraph* c = &first; c && c->IsTableCell() && cells < kMaxRowCells; c = c->next, ++cells) {
+      reach = std::max(reach, c->CellStartShare() + c->CellWidthShare());
+      if (IsLastCellOfRow(*c)) break;
+    }
+  }
   int cells = 0;
   for (const TParagraph* c = &first; c && c->IsTableCell() && cells < kMaxRowCells;
        c = c->next, ++cells) {
@@ -266,7 +277,9 @@ int TRTFWriter::AppendRowDefinition(const TParagraph& first, std::string& buf) {
     }
     // Rounded, as the reader rounds the share it takes back from the edge:
     // a table saved again keeps its edges.
-    const long long edge = RoundedDiv(width * (c->CellStartShare() + c->CellWidthShare()), 255) + left;
+    long long share = c->CellStartShare() + c->CellWidthShare();
+    if (reach > 0 && reach != 255) share = RoundedDiv(share * 255, reach);
+    const long long edge = RoundedDiv(width * share, 255) + left;
     AppendWord(buf, "\\cellx", edge);
     if (buf.size() > kRowFlush && Flush(buf) != kWriteOk) return kWriteFailed;
     if (IsLastCellOfRow(*c)) break;
