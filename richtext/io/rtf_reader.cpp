@@ -782,8 +782,10 @@ void TRTFReader::CellEnd() {
     share = int(std::clamp<int64_t>(rounded - shareTotal_, 1, 255));
   }
   const int start = std::min(shareTotal_, 255);
+  // A cell's decimal tab stop comes from the tab words in that cell: each
+  // cell states its own, so one does not pass on to the cells after it.
   int decimal = 0;
-  for (int i = 0; i < 15; ++i)
+  for (int i = 0; i < 15 && st_.parStarted; ++i)
     if ((st_.par.tabMask & (1u << i)) && header_->tabKinds[size_t(i)] == tkDecimal) {
       decimal = i + 1;
       break;

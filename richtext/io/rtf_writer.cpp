@@ -249,14 +249,19 @@ int TRTFWriter::AppendRowDefinition(const TParagraph& first, std::string& buf) {
   const long long width = std::clamp<long long>((long long)h.pageWidth - h.marginLeft - h.marginRight -
                                                     first.rightIndent,
                                                 INT32_MIN - left, INT32_MAX - left);
-  // The reader measures the shares against the row's widest edge: a row
-  // that does not reach the full width comes back stretched to it. Writing
-  // it stretched already keeps a second save equal to the first.
-  int reach = 0;
+  // Each edge is where the cell's running share total reaches, as the reader
+  // counts it (a share total past the full width stays at the widest edge).
+  // The reader measures the shares against the widest edge, so a row that
+  // does not reach the full width comes back stretched to it: writing it
+  // stretched already keeps a second save equal to the first.
+  int reach[kMaxRowCells];
+  int widest = 0;
   {
-    int cells = 0;
-    for (const TParagraph* c = &first; c && c->IsTableCell() && cells < kMaxRowCells; c = c->next, ++cells) {
-      reach = std::max(reach, c->CellStartShare() + c->CellWidthShare());
+    int total = 0, cells = 0;
+    for (const TParagraph* c = &first; c && c->IsTableCell() && cells < kMaxRowCells; c = c->next) {
+      total += c->CellWidthShare();
+      reach[cells++] = std::min(total, 255);
+      widest = std::max(widest, std::min(total, 255));
       if (IsLastCellOfRow(*c)) break;
     }
   }
@@ -277,8 +282,8 @@ int TRTFWriter::AppendRowDefinition(const TParagraph& first, std::string& buf) {
     }
     // Rounded, as the reader rounds the share it takes back from the edge:
     // a table saved again keeps its edges.
-    long long share = c->CellStartShare() + c->CellWidthShare();
-    if (reach > 0 && reach != 255) share = RoundedDiv(share * 255, reach);
+    long long share = reach[cells];
+    if (widest > 0 && widest != 255) share = RoundedDiv(share * 255, widest);
     const long long edge = RoundedDiv(width * share, 255) + left;
     AppendWord(buf, "\\cellx", edge);
     if (buf.size() > kRowFlush && Flush(buf) != kWriteOk) return kWriteFailed;
