@@ -470,6 +470,28 @@ TFootnote* TRTFText::AddFootnote(uint8_t mark, int32_t number, std::string text)
   return f;
 }
 
+void TRTFText::DeleteFootnote(TFootnote* f) {
+  if (!f) return;
+  if (f == lastFootnote_) lastFootnote_ = f->prev;
+  if (f->prev)
+    f->prev->next = f->next;
+  else if (firstFootnote == f)
+    firstFootnote = f->next;
+  if (f->next) f->next->prev = f->prev;
+  delete f;
+}
+
+void TRTFText::DeleteObject(TTextObject* o) {
+  if (!o) return;
+  if (o == lastObject_) lastObject_ = o->prev;
+  if (o->prev)
+    o->prev->next = o->next;
+  else if (firstObject == o)
+    firstObject = o->next;
+  if (o->next) o->next->prev = o->prev;
+  delete o;
+}
+
 TFootnote* TRTFText::FindFootnote(uint16_t id) const {
   if (id == 0) return nullptr;
   for (TFootnote* f = firstFootnote; f; f = f->next)

@@ -91,6 +91,9 @@ class TRTFText {
   // None when all 65535 ids are in use.
   TTextObject* AddObject(std::unique_ptr<TPicture> picture, int key);
   TTextObject* FindObject(int key, int id) const;
+  // Unlink and free one footnote or object of the document's chain.
+  void DeleteFootnote(TFootnote* footnote);
+  void DeleteObject(TTextObject* object);
   TTextObject* FindObjectByFileName(std::string_view name) const;
 
   int InternFont(std::string_view name) { return header.InternFont(name); }
@@ -107,9 +110,9 @@ class TRTFText {
   TTextObject* LastObject();
 
   // Ends of the footnote and object chains and the numbers handed out, so
-  // that adding a record takes constant time, not a walk of the chain. Code
-  // that unlinks a single record must leave the chains' last records in
-  // place; a chain emptied anywhere starts afresh.
+  // that adding a record takes constant time, not a walk of the chain.
+  // Single records leave the chains through DeleteFootnote and DeleteObject,
+  // which keep these right; a chain emptied anywhere starts afresh.
   TFootnote* lastFootnote_ = nullptr;
   TTextObject* lastObject_ = nullptr;
   TIdPool footnoteIds_{1};

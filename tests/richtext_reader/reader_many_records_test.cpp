@@ -57,25 +57,58 @@ TEST(ManyRecords, SeventyThousandFootnotesKeepUniqueIdsAndTheirText) {
 TEST(ManyRecords, FreedIdsAreTakenAgainOnceTheIdsRunOut) {
   TRTFText doc;
   for (int i = 0; i < 65535; ++i) ASSERT_NE(doc.AddFootnote('*', 0, ""), nullptr);
-  // Unlink two footnotes from the middle of the chain.
-  for (uint16_t gone : {uint16_t(70), uint16_t(30000)}) {
+  // Delete two footnotes from the middle of the chain and its last one.
+  for (uint16_t gone : {uint16_t(70), uint16_t(30000), uint16_t(65535)}) {
     TFootnote* f = doc.FindFootnote(gone);
     ASSERT_NE(f, nullptr);
-    f->prev->next = f->next;
-    f->next->prev = f->prev;
-    delete f;
+    doc.DeleteFootnote(f);
   }
   const TFootnote* a = doc.AddFootnote('a', 0, "");
   const TFootnote* b = doc.AddFootnote('b', 0, "");
+  const TFootnote* c = doc.AddFootnote('c', 0, "");
   ASSERT_NE(a, nullptr);
   ASSERT_NE(b, nullptr);
+  ASSERT_NE(c, nullptr);
   EXPECT_EQ(a->id, 70);
   EXPECT_EQ(b->id, 30000);
-  EXPECT_EQ(doc.AddFootnote('c', 0, ""), nullptr);
+  EXPECT_EQ(c->id, 65535);
+  EXPECT_EQ(doc.AddFootnote('d', 0, ""), nullptr);
+  // The chain stays linked, in the order of adding.
+  int count = 0;
+  const TFootnote* last = nullptr;
+  for (const TFootnote* f = doc.firstFootnote; f; f = f->next, ++count) {
+    EXPECT_EQ(f->prev, last);
+    last = f;
+  }
+  EXPECT_EQ(count, 65535);
+  EXPECT_EQ(last, c);
   // A cleared document starts at 1 again.
   doc.ClearDocument();
   EXPECT_EQ(doc.AddFootnote('d', 0, "")->id, 1);
   EXPECT_EQ(doc.AddFootnote('e', 0, "")->id, 2);
+}
+
+TEST(ManyRecords, DeletingTheLastRecordKeepsTheChainsLinked) {
+  TRTFText doc;
+  TFootnote* a = doc.AddFootnote('a', 0, "");
+  doc.DeleteFootnote(doc.AddFootnote('b', 0, ""));
+  const TFootnote* c = doc.AddFootnote('c', 0, "");
+  EXPECT_EQ(a->next, c);
+  EXPECT_EQ(c->prev, a);
+  EXPECT_EQ(c->id, 3);  // ids are not handed out twice while there are others
+  doc.DeleteFootnote(a);
+  EXPECT_EQ(doc.firstFootnote, c);
+  EXPECT_EQ(c->prev, nullptr);
+
+  TTextObject* x = doc.AddObject(nullptr, -1);
+  doc.DeleteObject(doc.AddObject(nullptr, -1));
+  const TTextObject* z = doc.AddObject(nullptr, -1);
+  EXPECT_EQ(x->next, z);
+  EXPECT_EQ(z->key, 2002);
+  doc.DeleteObject(x);
+  doc.DeleteObject(const_cast<TTextObject*>(z));
+  EXPECT_EQ(doc.firstObject, nullptr);
+  EXPECT_EQ(doc.AddObject(nullptr, -1)->key, 2000);
 }
 
 TEST(ManyRecords, ObjectKeysAndIds) {
