@@ -83,8 +83,9 @@ const E kWords[] = {
     // The optional hyphen: nothing to show where no line breaks at it.
     {"-", 0, true, kChar, aNone},
     {"\\", 0, true, kChar, aSymBackslash},
-    // Symbols other writers use, as Windows-1252 characters (the entry's
-    // parameter): the non-breaking hyphen, quotes, dashes, the bullet, spaces.
+    // Symbols of other writers become Windows-1252 characters (the entry's
+    // parameter): the non-breaking hyphen here; the bullet, dashes, special
+    // spaces, single quotes and the non-breaking space further down.
     {"_", '-', true, kChar, aChar},
     {"author", 0, true, kDest, aSkipDest},
     {"b", 1, false, kProp, aB},
