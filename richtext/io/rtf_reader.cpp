@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "richtext/io/picture_file.h"
+
 namespace quill {
 
 namespace {
@@ -38,7 +40,7 @@ constexpr size_t kMaxCells = 50;
 enum Action : uint8_t {
   aNone,
   // characters
-  aLine, aTab, aDblQuote, aSymLF, aSymCR, aSymLBrace, aSymRBrace, aSymBackslash,
+  aLine, aTab, aDblQuote, aChar, aSymLF, aSymCR, aSymLBrace, aSymRBrace, aSymBackslash,
   // special
   aBin, aHex, aStar,
   // destinations
@@ -78,7 +80,13 @@ const E kWords[] = {
     {"\r", 0, true, kChar, aSymCR},
     {"'", 0, true, kSpecial, aHex},
     {"*", 0, true, kSpecial, aStar},
+    // The optional hyphen: nothing to show where no line breaks at it.
+    {"-", 0, true, kChar, aNone},
     {"\\", 0, true, kChar, aSymBackslash},
+    // Symbols of other writers become Windows-1252 characters (the entry's
+    // parameter): the non-breaking hyphen here; the bullet, dashes, special
+    // spaces, single quotes and the non-breaking space further down.
+    {"_", '-', true, kChar, aChar},
     {"author", 0, true, kDest, aSkipDest},
     {"b", 1, false, kProp, aB},
     {"bin", 0, false, kSpecial, aBin},
@@ -94,6 +102,7 @@ const E kWords[] = {
     {"brdrtablin", 0, true, kProp, aBrdrtablin},
     {"brdrw", 0, false, kProp, aBrdrw},
     {"brsp", 0, false, kProp, aBrsp},
+    {"bullet", 0x95, true, kChar, aChar},
     {"buptim", 0, true, kDest, aSkipDest},
     {"cb", 0, false, kProp, aCb},
     {"cell", 0, true, kProp, aCell},
@@ -109,6 +118,10 @@ const E kWords[] = {
     {"creatim", 0, true, kDest, aSkipDest},
     {"dibitmap", 0, true, kProp, aDibitmap},
     {"doccomm", 0, true, kDest, aSkipDest},
+    {"emdash", 0x97, true, kChar, aChar},
+    {"emspace", ' ', true, kChar, aChar},
+    {"endash", 0x96, true, kChar, aChar},
+    {"enspace", ' ', true, kChar, aChar},
     {"f", 0, false, kProp, aF},
     {"facingp", 1, false, kProp, aFacingp},
     {"fi", 0, false, kProp, aFi},
@@ -138,6 +151,7 @@ const E kWords[] = {
     {"ldblquote", 0, true, kChar, aDblQuote},
     {"li", 0, false, kProp, aLi},
     {"line", 0, true, kChar, aLine},
+    {"lquote", 0x91, true, kChar, aChar},
     {"margb", 1440, false, kProp, aMargb},
     {"margl", 1800, false, kProp, aMargl},
     {"margr", 1800, false, kProp, aMargr},
@@ -185,6 +199,7 @@ const E kWords[] = {
     {"revtim", 0, true, kDest, aSkipDest},
     {"ri", 0, false, kProp, aRi},
     {"row", 0, true, kProp, aRow},
+    {"rquote", 0x92, true, kChar, aChar},
     {"rxe", 0, true, kDest, aSkipDest},
     {"sa", 0, false, kProp, aSa},
     {"sb", 0, false, kProp, aSb},
@@ -220,6 +235,7 @@ const E kWords[] = {
     {"wmetafile", 0, true, kProp, aWmetafile},
     {"{", 0, true, kChar, aSymLBrace},
     {"}", 0, true, kChar, aSymRBrace},
+    {"~", 0xA0, true, kChar, aChar},  // non-breaking space
 };
 constexpr size_t kWordCount = sizeof(kWords) / sizeof(kWords[0]);
 
@@ -272,47 +288,10 @@ inline int HexValue(int c) {
 int32_t Clamp32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 uint8_t ClampByte(int64_t v) { return uint8_t(std::clamp<int64_t>(v, 0, 255)); }
 
-[[noreturn]] void ConversionError(bool negative, const char* digits, int n) {
-  std::string s = negative ? "-" : "";
-  s.append(digits, size_t(n));
-  throw TRichTextError("'" + s + "' is not a valid integer value");
-}
-
-int32_t ToInt32(bool negative, const char* digits, int n) {
-  if (n == 0) ConversionError(negative, digits, n);
-  int64_t v = 0;
-  for (int i = 0; i < n; ++i) {
-    v = v * 10 + (digits[i] - '0');
-    if (v > int64_t(INT32_MAX) + 1) ConversionError(negative, digits, n);
-  }
-  if (negative) v = -v;
-  if (v > INT32_MAX || v < INT32_MIN) ConversionError(negative, digits, n);
-  return int32_t(v);
-}
-
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
   return s;
-}
-
-// Loads a linked picture's bytes when the file is a bitmap or a metafile
-// this program can hand to the platform layer.
-std::unique_ptr<TPicture> LoadPictureFile(const std::string& path) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return nullptr;
-  auto pic = std::make_unique<TPicture>();
-  if (bytes.size() > 14 && bytes[0] == 'B' && bytes[1] == 'M') {
-    pic->kind = pkDib;
-    pic->data.assign(bytes.begin() + 14, bytes.end());
-    return pic;
-  }
-  if (bytes.size() >= 22) {
-    pic->kind = pkMetafile;
-    pic->data.assign(bytes.begin(), bytes.end());
-    return pic;
-  }
-  return nullptr;
 }
 
 }  // namespace
@@ -370,25 +349,27 @@ void TRTFReader::ReadBody() {
             c = NextByte();
           }
           const int len = n < 30 ? n : 30;
-          bool hasParam = false, negative = false;
-          char digits[21];
+          bool negative = false;
           int nd = 0;
+          // A number beyond 32 bits is odd, not an error: it counts as the
+          // nearest 32-bit one and reading goes on.
+          int64_t value = 0;
           if (c == '-') {
-            negative = hasParam = true;
+            negative = true;
             c = NextByte();
           }
           while (c >= '0' && c <= '9') {
-            digits[nd < 20 ? nd : 19] = char(c);
+            if (value <= INT32_MAX) value = value * 10 + (c - '0');
             ++nd;
-            hasParam = true;
             c = NextByte();
           }
           if (c < 0 && negative && nd == 0) {
             stop_ = true;  // the input ended inside the word
             break;
           }
-          int32_t param = 0;
-          if (hasParam) param = ToInt32(negative, digits, nd < 20 ? nd : 20);
+          // A minus sign without digits leaves the word without a parameter.
+          const bool hasParam = nd > 0;
+          const int32_t param = Clamp32(negative ? -value : value);
           if (c >= 0 && c != ' ') Unget();
           HandleWord(w, len, hasParam, param);
         } else {
@@ -433,9 +414,20 @@ bool TRTFReader::CloseGroup() {
   if (phantomDepth_ > 0) {
     --phantomDepth_;
   } else if (!stack_.empty()) {
-    const TGroupState& saved = stack_.back();
+    TGroupState& saved = stack_.back();
     const bool started = curPar_->firstLine->length > 0 || curPar_->firstLine->next;
-    if (started && !(saved.par.borderFlags & bfOn) && (curPar_->borderFlags & bfOn)) curPar_->borderFlags |= bfEnds;
+    if (!(saved.par.borderFlags & bfOn)) {
+      if (started && (curPar_->borderFlags & bfOn)) curPar_->borderFlags |= bfEnds;
+      // A border group closing right after a paragraph mark ends the border
+      // with the paragraph it closed.
+      if (!started && (st_.par.borderFlags & bfOn) && curPar_ != firstPar_ && curPar_->prev &&
+          (curPar_->prev->borderFlags & bfOn))
+        curPar_->prev->borderFlags |= bfEnds;
+    }
+    if (stack_.size() <= font0Below_) {
+      saved.attr.font = font0_;
+      font0Below_ = stack_.size() - 1;
+    }
     st_ = saved;
     attr_ = saved.attr;
     stack_.pop_back();
@@ -467,18 +459,27 @@ void TRTFReader::HandleSymbol(uint8_t ch) {
   ignorable_ = false;
   switch (e->action) {
     case aHex: {
-      const int h = HexValue(NextByte());
-      const int l = h < 0 ? -1 : HexValue(NextByte());
-      if (h < 0 || l < 0) {
-        stop_ = true;
-        return;
+      // An escape without its two digits is dropped; what stands in their
+      // place is read as input again.
+      int c = NextByte();
+      const int h = HexValue(c);
+      if (h >= 0) {
+        c = NextByte();
+        const int l = HexValue(c);
+        if (l >= 0) {
+          Deliver(h * 16 + l);
+          return;
+        }
       }
-      Deliver(h * 16 + l);
+      if (c >= 0) Unget();
       return;
     }
     case aSymLF:
     case aSymCR:
       Deliver(10);
+      return;
+    case aChar:
+      Deliver(e->def);
       return;
     case aSymLBrace:
       Deliver('{');
@@ -512,9 +513,12 @@ void TRTFReader::Deliver(int ch) {
           const int idx = name.empty() ? 0 : header_->InternFont(name);
           fontMap_[size_t(fontNumber_)] = uint8_t(idx);
           if (fontNumber_ == 0) {
-            // Text without a font word uses font 0, in every enclosing group.
+            // Text without a font word uses font 0, in every enclosing group:
+            // the saved states open now take it when they are restored, so
+            // that many definitions deep inside groups cost no walk each.
             attr_.font = uint8_t(idx);
-            for (auto& s : stack_) s.attr.font = uint8_t(idx);
+            font0_ = uint8_t(idx);
+            font0Below_ = stack_.size();
           }
         }
         fontNumber_ = -1;
@@ -536,12 +540,8 @@ void TRTFReader::Deliver(int ch) {
         picNibble_ = v;
         return;
       }
-      picBuffer_[picBufferLen_++] = uint8_t(picNibble_ * 16 + v);
+      AddPictureByte(uint8_t(picNibble_ * 16 + v));
       picNibble_ = -1;
-      if (picBufferLen_ == int(sizeof picBuffer_)) {
-        picData_.insert(picData_.end(), picBuffer_, picBuffer_ + picBufferLen_);
-        picBufferLen_ = 0;
-      }
       return;
     }
     case dPictureFile:
@@ -572,6 +572,34 @@ void TRTFReader::Deliver(int ch) {
   }
 }
 
+void TRTFReader::AddPictureByte(uint8_t b) {
+  picBuffer_[picBufferLen_++] = b;
+  if (picBufferLen_ == int(sizeof picBuffer_)) {
+    picData_.insert(picData_.end(), picBuffer_, picBuffer_ + picBufferLen_);
+    picBufferLen_ = 0;
+  }
+}
+
+// The n bytes after "\binN" are binary data of the current destination,
+// whatever they look like: a picture's bytes, or skipped anywhere else.
+void TRTFReader::ReadBinary(int32_t n) {
+  if (n <= 0) return;
+  const bool picture = st_.dest == dPicture;
+  if (picture) picNibble_ = -1;
+  while (n > 0) {
+    if (cur_ == end_) {
+      const int c = NextByte();  // refills the buffer
+      if (c < 0) return;
+      Unget();
+    }
+    const int take = int(std::min<int64_t>(n, end_ - cur_));
+    if (picture)
+      for (int i = 0; i < take; ++i) AddPictureByte(cur_[i]);
+    cur_ += take;
+    n -= take;
+  }
+}
+
 void TRTFReader::DeliverText(int ch) {
   if (objPending_) {
     FlushPendingObject();
@@ -599,6 +627,7 @@ void TRTFReader::FlushPendingObject() {
     throw;
   }
   doc_->onObjectRequest = std::move(callback);
+  if (!o) return;  // every object id is taken: the object cannot be named
   o->placeholder = true;
   o->width = objW_;
   o->height = objH_;
@@ -630,9 +659,11 @@ void TRTFReader::EndPicture() {
   // for metafiles, pixels at 96 per inch for bitmaps).
   int64_t w = picwgoal_ > 0 ? picwgoal_ : (picKind_ == pkMetafile ? int64_t(picw_) * 1440 / 2540 : int64_t(picw_) * 15);
   int64_t h = pichgoal_ > 0 ? pichgoal_ : (picKind_ == pkMetafile ? int64_t(pich_) * 1440 / 2540 : int64_t(pich_) * 15);
-  w = w * picscalex_ / 100;
-  h = h * picscaley_ / 100;
+  // Within 32 bits before scaling, so that the product stays within 64.
+  w = int64_t(Clamp32(w)) * picscalex_ / 100;
+  h = int64_t(Clamp32(h)) * picscaley_ / 100;
   TTextObject* o = doc_->AddObject(std::move(pic), -1);
+  if (!o) return;  // every object id is taken: the object cannot be named
   o->width = Clamp32(w);
   o->height = Clamp32(h);
   TCharAttr saved = attr_;
@@ -652,10 +683,10 @@ void TRTFReader::EndLinkedPicture() {
     std::unique_ptr<TPicture> pic;
     std::error_code ec;
     if (std::filesystem::is_regular_file(name, ec)) {
-      pic = LoadPictureFile(name);
+      pic = ReadPictureFile(name);
     } else if (!pictureFolder.empty()) {
       const auto alt = std::filesystem::path(pictureFolder) / std::filesystem::path(name).filename();
-      if (std::filesystem::is_regular_file(alt, ec)) pic = LoadPictureFile(alt.string());
+      pic = ReadPictureFile(alt.string());
     }
     const bool hasPicture = pic != nullptr;
     auto callback = std::move(doc_->onObjectRequest);
@@ -667,6 +698,7 @@ void TRTFReader::EndLinkedPicture() {
       throw;
     }
     doc_->onObjectRequest = std::move(callback);
+    if (!o) return;  // every object id is taken: the object cannot be named
     o->fileName = name;
     o->width = picwgoal_ > 0 ? picwgoal_ : Clamp32(int64_t(picw_) * 15);
     o->height = pichgoal_ > 0 ? pichgoal_ : Clamp32(int64_t(pich_) * 15);
@@ -744,11 +776,17 @@ void TRTFReader::CellEnd() {
   int share = 10;
   if (size_t(cellNumber_) < cells_.size() && widestEdge_ > 0) {
     const int64_t edge = cells_[size_t(cellNumber_)].rightEdge;
-    share = int(std::clamp<int64_t>(255 * edge / widestEdge_ - shareTotal_, 1, 255));
+    // Rounded, as the writer rounds the edge it makes of the share: a table
+    // saved again keeps its edges.
+    const int64_t reach = 255 * edge;
+    const int64_t rounded = reach >= 0 ? (reach + widestEdge_ / 2) / widestEdge_ : -((-reach + widestEdge_ / 2) / widestEdge_);
+    share = int(std::clamp<int64_t>(rounded - shareTotal_, 1, 255));
   }
   const int start = std::min(shareTotal_, 255);
+  // A cell's decimal tab stop comes from the tab words in that cell: each
+  // cell states its own, so one does not pass on to the cells after it.
   int decimal = 0;
-  for (int i = 0; i < 15; ++i)
+  for (int i = 0; i < 15 && st_.parStarted; ++i)
     if ((st_.par.tabMask & (1u << i)) && header_->tabKinds[size_t(i)] == tkDecimal) {
       decimal = i + 1;
       break;
@@ -775,8 +813,14 @@ void TRTFReader::RowEnd() {
 }
 
 void TRTFReader::StartFootnote() {
-  st_.dest = dFootnote;
   footnote_ = doc_->AddFootnote('#', 1, std::string());
+  if (!footnote_) {
+    // Every footnote id is taken: the anchor stays plain text and the
+    // footnote's group is passed over.
+    st_.dest = dSkip;
+    return;
+  }
+  st_.dest = dFootnote;
   // An object character stays an object: its extra names the object.
   if (lastLine_ && lastIndex_ >= 0 && lastIndex_ < lastLine_->length &&
       !(lastLine_->attribs && (lastLine_->attribs[lastIndex_].marks & cmObject))) {
@@ -838,8 +882,10 @@ void TRTFReader::HandleWord(const char* word, int len, bool hasParam, int32_t pa
       attr_.marks &= uint8_t(~bit);
   };
   switch (e->action) {
-    case aNone:
     case aBin:
+      ReadBinary(param);
+      return;
+    case aNone:
     case aField:
     case aTrgaph:
       return;
@@ -851,6 +897,9 @@ void TRTFReader::HandleWord(const char* word, int len, bool hasParam, int32_t pa
       return;
     case aDblQuote:
       Deliver('"');
+      return;
+    case aChar:
+      Deliver(e->def);
       return;
 
     case aFontTbl:
@@ -970,7 +1019,9 @@ void TRTFReader::HandleWord(const char* word, int len, bool hasParam, int32_t pa
       }
       return;
     case aQbfnnr:
-      if (footnote_) footnote_->number = param;
+      // A number of 0 names none: the footnote keeps the number it has
+      // without the word, as a footnote written without a number reads.
+      if (footnote_ && param != 0) footnote_->number = param;
       return;
 
     case aPar:

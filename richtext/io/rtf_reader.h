@@ -52,6 +52,8 @@ class TRTFReader : public TTextReader {
   void HandleSymbol(uint8_t ch);
   void Deliver(int ch);
   void DeliverText(int ch);
+  void AddPictureByte(uint8_t b);
+  void ReadBinary(int32_t n);
   void OpenGroup();
   bool CloseGroup();  // false when reading ends
   void ReadRaw();
@@ -76,6 +78,10 @@ class TRTFReader : public TTextReader {
 
   std::array<uint8_t, 99> fontMap_{};
   int fontNumber_ = -1;
+  // The last font 0 definition applies to the saved states of the groups
+  // around it: the lowest font0Below_ of them, as they are restored.
+  uint8_t font0_ = 0;
+  size_t font0Below_ = 0;
   std::string fontName_;
   int colorIndex_ = 0;
   bool pendingFirstSet_ = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 
 namespace quill {
 
@@ -12,11 +13,18 @@ constexpr size_t kRowFlush = 512;      // a long row definition is flushed past 
 constexpr int kMaxRowCells = 50;
 constexpr char kHex[] = "0123456789abcdef";
 
+// The reader takes 32-bit parameters: a computed value beyond them (cell
+// edges of extreme pages, indent differences, picture row sizes) goes out as
+// the nearest one it reads, so that it never stops a later load.
 void AppendInt(std::string& s, long long v) {
+  v = std::clamp<long long>(v, INT32_MIN, INT32_MAX);
   char buf[24];
   auto r = std::to_chars(buf, buf + sizeof buf, v);
   s.append(buf, size_t(r.ptr - buf));
 }
+
+// n / d rounded to the nearest whole number, halves away from zero (d > 0).
+long long RoundedDiv(long long n, long long d) { return n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d); }
 
 void AppendWord(std::string& s, std::string_view word, long long v) {
   s += word;
@@ -235,7 +243,28 @@ int TRTFWriter::AppendRowDefinition(const TParagraph& first, std::string& buf) {
   buf += "\\pard\\trowd\\trgaph";
   AppendInt(buf, SpacingTwips(first.borderSpacingColor));
   AppendWord(buf, "\\trleft", first.leftIndent);
-  const long long textWidth = (long long)h.pageWidth - h.marginLeft - h.marginRight;
+  const long long left = first.leftIndent;
+  // The table's width, kept so that every edge, left indent included, is a
+  // number the reader takes.
+  const long long width = std::clamp<long long>((long long)h.pageWidth - h.marginLeft - h.marginRight -
+                                                    first.rightIndent,
+                                                INT32_MIN - left, INT32_MAX - left);
+  // Each edge is where the cell's running share total reaches, as the reader
+  // counts it (a share total past the full width stays at the widest edge).
+  // The reader measures the shares against the widest edge, so a row that
+  // does not reach the full width comes back stretched to it: writing it
+  // stretched already keeps a second save equal to the first.
+  int reach[kMaxRowCells];
+  int widest = 0;
+  {
+    int total = 0, cells = 0;
+    for (const TParagraph* c = &first; c && c->IsTableCell() && cells < kMaxRowCells; c = c->next) {
+      total += c->CellWidthShare();
+      reach[cells++] = std::min(total, 255);
+      widest = std::max(widest, std::min(total, 255));
+      if (IsLastCellOfRow(*c)) break;
+    }
+  }
   int cells = 0;
   for (const TParagraph* c = &first; c && c->IsTableCell() && cells < kMaxRowCells;
        c = c->next, ++cells) {
@@ -251,9 +280,11 @@ int TRTFWriter::AppendRowDefinition(const TParagraph& first, std::string& buf) {
       if (c->borderStyle & bsDotted) buf += "\\brdrdot";
       if (c->borderStyle & bsHairline) buf += "\\brdrhair";
     }
-    const long long edge =
-        (textWidth - first.rightIndent) * (c->CellStartShare() + c->CellWidthShare()) / 255 +
-        first.leftIndent;
+    // Rounded, as the reader rounds the share it takes back from the edge:
+    // a table saved again keeps its edges.
+    long long share = reach[cells];
+    if (widest > 0 && widest != 255) share = RoundedDiv(share * 255, widest);
+    const long long edge = RoundedDiv(width * share, 255) + left;
     AppendWord(buf, "\\cellx", edge);
     if (buf.size() > kRowFlush && Flush(buf) != kWriteOk) return kWriteFailed;
     if (IsLastCellOfRow(*c)) break;
@@ -446,11 +477,38 @@ int TRTFWriter::RunText(const uint8_t* text, int len, const TCharAttr* attr) {
 
 // ---- objects and footnotes ----------------------------------------------------
 
+namespace {
+template <class Map, class Record>
+void IndexFirst(Map& map, uint16_t number, const Record* r) {
+  if (number != 0) map.emplace(number, r);  // keeps the first one
+}
+}  // namespace
+
+const TFootnote* TRTFWriter::FootnoteWithId(uint16_t id) {
+  if (!indexed_) ObjectWith(0, 0);
+  const auto it = footnotes_.find(id);
+  return it == footnotes_.end() ? nullptr : it->second;
+}
+
+const TTextObject* TRTFWriter::ObjectWith(uint16_t key, uint16_t id) {
+  if (!indexed_) {
+    indexed_ = true;
+    for (const TFootnote* f = doc_.firstFootnote; f; f = f->next) IndexFirst(footnotes_, f->id, f);
+    for (const TTextObject* o = doc_.firstObject; o; o = o->next) {
+      IndexFirst(objectsByKey_, o->key, o);
+      IndexFirst(objectsById_, o->id, o);
+    }
+  }
+  const auto& map = key ? objectsByKey_ : objectsById_;
+  const auto it = map.find(key ? key : id);
+  return it == map.end() ? nullptr : it->second;
+}
+
 int TRTFWriter::Object(uint8_t ch, const TCharAttr& a) {
   const uint16_t number = uint16_t(a.extra);
   const TTextObject* o = nullptr;
-  if (ch == kObjectKeyChar && number) o = doc_.FindObject(number, 0);
-  if (ch == kObjectIdChar && number) o = doc_.FindObject(0, number);
+  if (ch == kObjectKeyChar && number) o = ObjectWith(number, 0);
+  if (ch == kObjectIdChar && number) o = ObjectWith(0, number);
   std::string s;
   auto placeholder = [&](long long key, long long w, long long h) {
     AppendWord(s, "\\qbobjtag", key);
@@ -519,7 +577,7 @@ int TRTFWriter::Object(uint8_t ch, const TCharAttr& a) {
 }
 
 int TRTFWriter::Footnote(uint8_t ch, const TCharAttr& a) {
-  const TFootnote* f = doc_.FindFootnote(uint16_t(a.extra));
+  const TFootnote* f = FootnoteWithId(uint16_t(a.extra));
   if (!f) {
     // No footnote behind the anchor: keep the character as text.
     TCharAttr plain = a;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "richtext/io/text_writer.h"
@@ -57,6 +58,11 @@ class TRTFWriter : public TTextWriter {
   int AppendRowDefinition(const TParagraph& first, std::string& buf);
   int Flush(std::string& buf);
   int CloseRaw();
+  // The first footnote with that id, the first object with that key or id,
+  // as the document's own lookups find them, without a walk of the chain per
+  // anchor: a page with many footnotes saves in linear time.
+  const TFootnote* FootnoteWithId(uint16_t id);
+  const TTextObject* ObjectWith(uint16_t key, uint16_t id);
 
   std::vector<Group> groups_;
   // The reader keeps spacing across groups, so it is tracked outside them.
@@ -64,6 +70,9 @@ class TRTFWriter : public TTextWriter {
   bool raw_ = false;
   bool lastRunHidden_ = false;
   std::string scratch_;
+  bool indexed_ = false;
+  std::unordered_map<uint16_t, const TFootnote*> footnotes_;
+  std::unordered_map<uint16_t, const TTextObject*> objectsByKey_, objectsById_;
 };
 
 }  // namespace quill

@@ -180,17 +180,14 @@ T* LastOf(T* first) {
   return first;
 }
 
-// Frees the records linked after KEEP (all of them when KEEP is none).
-template <class T>
-void DropAfter(T*& head, T* keep) {
+// Deletes the records linked after KEEP (all of them when KEEP is none)
+// through the document, which keeps its own note of each chain's end.
+template <class T, class Delete>
+void DropAfter(T* head, T* keep, Delete remove) {
   T* r = keep ? keep->next : head;
-  if (keep)
-    keep->next = nullptr;
-  else
-    head = nullptr;
   while (r) {
     T* n = r->next;
-    delete r;
+    remove(r);
     r = n;
   }
 }
@@ -376,8 +373,8 @@ void TDocumentAppender::FastAppendText(const TRTFText& source) {
   } catch (...) {
     doc.pendingChain = savedPending;
     doc.DisposeChain(head);
-    DropAfter(doc.firstFootnote, lastFootnote);
-    DropAfter(doc.firstObject, lastObject);
+    DropAfter(doc.firstFootnote, lastFootnote, [&doc](TFootnote* f) { doc.DeleteFootnote(f); });
+    DropAfter(doc.firstObject, lastObject, [&doc](TTextObject* o) { doc.DeleteObject(o); });
     doc.onObjectRequest = std::move(requester);
     throw;
   }

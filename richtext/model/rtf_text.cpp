@@ -333,6 +333,9 @@ void TRTFText::FreeObjects() {
     o = n;
   }
   firstObject = nullptr;
+  lastObject_ = nullptr;
+  objectIds_.Reset();
+  objectKeys_.Reset();
 }
 
 void TRTFText::FreeFootnotes() {
@@ -343,6 +346,8 @@ void TRTFText::FreeFootnotes() {
     f = n;
   }
   firstFootnote = nullptr;
+  lastFootnote_ = nullptr;
+  footnoteIds_.Reset();
 }
 
 void TRTFText::ClearDocument() {
@@ -424,21 +429,30 @@ int TRTFText::ReplaceInLine(TParagraph* par, TLine* line, const TCharAttr* attr,
   return growth;
 }
 
+TFootnote* TRTFText::LastFootnote() {
+  if (!firstFootnote) {
+    lastFootnote_ = nullptr;
+    footnoteIds_.Reset();
+    return nullptr;
+  }
+  if (!lastFootnote_) {
+    lastFootnote_ = firstFootnote;
+    footnoteIds_.Take(lastFootnote_->id);
+  }
+  while (lastFootnote_->next) {
+    lastFootnote_ = lastFootnote_->next;
+    footnoteIds_.Take(lastFootnote_->id);
+  }
+  return lastFootnote_;
+}
+
 TFootnote* TRTFText::AddFootnote(uint8_t mark, int32_t number, std::string text) {
-  unsigned highest = 0;
-  TFootnote* last = nullptr;
-  for (TFootnote* f = firstFootnote; f; f = f->next) {
-    highest = std::max<unsigned>(highest, f->id);
-    last = f;
-  }
-  uint16_t id = uint16_t(highest + 1);
-  if (id == 0) {  // ids used up to 65535: take the lowest free one
-    for (unsigned c = 1; c <= 65535; ++c)
-      if (!FindFootnote(uint16_t(c))) {
-        id = uint16_t(c);
-        break;
-      }
-  }
+  TFootnote* last = LastFootnote();
+  // One more than the highest id; past 65535 the lowest free one.
+  const uint16_t id = footnoteIds_.Next([this](auto take) {
+    for (const TFootnote* f = firstFootnote; f; f = f->next) take(f->id);
+  });
+  if (id == 0) return nullptr;
   auto* f = new TFootnote();
   f->mark = mark;
   f->number = number;
@@ -449,7 +463,30 @@ TFootnote* TRTFText::AddFootnote(uint8_t mark, int32_t number, std::string text)
     last->next = f;
   else
     firstFootnote = f;
+  lastFootnote_ = f;
   return f;
+}
+
+void TRTFText::DeleteFootnote(TFootnote* f) {
+  if (!f) return;
+  if (f == lastFootnote_) lastFootnote_ = f->prev;
+  if (f->prev)
+    f->prev->next = f->next;
+  else if (firstFootnote == f)
+    firstFootnote = f->next;
+  if (f->next) f->next->prev = f->prev;
+  delete f;
+}
+
+void TRTFText::DeleteObject(TTextObject* o) {
+  if (!o) return;
+  if (o == lastObject_) lastObject_ = o->prev;
+  if (o->prev)
+    o->prev->next = o->next;
+  else if (firstObject == o)
+    firstObject = o->next;
+  if (o->next) o->next->prev = o->prev;
+  delete o;
 }
 
 TFootnote* TRTFText::FindFootnote(uint16_t id) const {
@@ -459,17 +496,42 @@ TFootnote* TRTFText::FindFootnote(uint16_t id) const {
   return nullptr;
 }
 
-TTextObject* TRTFText::AddObject(std::unique_ptr<TPicture> picture, int key) {
-  unsigned highestKey = 1999, highestId = 0;
-  TTextObject* last = nullptr;
-  for (TTextObject* o = firstObject; o; o = o->next) {
-    highestKey = std::max<unsigned>(highestKey, o->key);
-    highestId = std::max<unsigned>(highestId, o->id);
-    last = o;
+TTextObject* TRTFText::LastObject() {
+  if (!firstObject) {
+    lastObject_ = nullptr;
+    objectIds_.Reset();
+    objectKeys_.Reset();
+    return nullptr;
   }
+  if (!lastObject_) {
+    lastObject_ = firstObject;
+    objectIds_.Take(lastObject_->id);
+    objectKeys_.Take(lastObject_->key);
+  }
+  while (lastObject_->next) {
+    lastObject_ = lastObject_->next;
+    objectIds_.Take(lastObject_->id);
+    objectKeys_.Take(lastObject_->key);
+  }
+  return lastObject_;
+}
+
+TTextObject* TRTFText::AddObject(std::unique_ptr<TPicture> picture, int key) {
+  TTextObject* last = LastObject();
+  const uint16_t id = objectIds_.Next([this](auto take) {
+    for (const TTextObject* x = firstObject; x; x = x->next) take(x->id);
+  });
+  if (id == 0) return nullptr;
   auto* o = new TTextObject();
-  o->key = key < 0 ? uint16_t(highestKey + 1) : uint16_t(key);
-  o->id = uint16_t(highestId + 1);
+  o->id = id;
+  if (key < 0) {
+    o->key = objectKeys_.Next([this](auto take) {
+      for (const TTextObject* x = firstObject; x; x = x->next) take(x->key);
+    });
+  } else {
+    o->key = uint16_t(key);
+    objectKeys_.Take(o->key);
+  }
   o->ownsPicture = picture != nullptr;
   o->picture = picture.release();
   o->prev = last;
@@ -477,6 +539,7 @@ TTextObject* TRTFText::AddObject(std::unique_ptr<TPicture> picture, int key) {
     last->next = o;
   else
     firstObject = o;
+  lastObject_ = o;
   if (!o->picture && onObjectRequest) onObjectRequest(o->key);
   return o;
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "richtext/model/char_attr.h"
+#include "richtext/model/id_pool.h"
 #include "richtext/model/model_types.h"
 #include "richtext/model/paragraph.h"
 #include "richtext/model/text_header.h"
@@ -87,11 +88,17 @@ class TRTFText {
     line->text[line->length] = 0;
   }
 
+  // Appends a footnote with the next free id; none when all 65535 ids are
+  // in use.
   TFootnote* AddFootnote(uint8_t mark, int32_t number, std::string text);
   TFootnote* FindFootnote(uint16_t id) const;
   // Appends an object; key -1 assigns a new one. The object owns picture.
+  // None when all 65535 ids are in use.
   TTextObject* AddObject(std::unique_ptr<TPicture> picture, int key);
   TTextObject* FindObject(int key, int id) const;
+  // Unlink and free one footnote or object of the document's chain.
+  void DeleteFootnote(TFootnote* footnote);
+  void DeleteObject(TTextObject* object);
   TTextObject* FindObjectByFileName(std::string_view name) const;
 
   int InternFont(std::string_view name) { return header.InternFont(name); }
@@ -149,6 +156,19 @@ class TRTFText {
   TLine* SplitLine(TLine* line, int index);
 
   uint64_t generation_ = 0;
+  // The chain's last record, after taking in records appended elsewhere.
+  TFootnote* LastFootnote();
+  TTextObject* LastObject();
+
+  // Ends of the footnote and object chains and the numbers handed out, so
+  // that adding a record takes constant time, not a walk of the chain.
+  // Single records leave the chains through DeleteFootnote and DeleteObject,
+  // which keep these right; a chain emptied anywhere starts afresh.
+  TFootnote* lastFootnote_ = nullptr;
+  TTextObject* lastObject_ = nullptr;
+  TIdPool footnoteIds_{1};
+  TIdPool objectIds_{1};
+  TIdPool objectKeys_{2000};
 };
 
 }  // namespace quill

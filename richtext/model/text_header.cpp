@@ -104,9 +104,13 @@ void TTextHeader::SetWrapWidth(int32_t pixels) {
 }
 
 void TTextHeader::RecomputeTextSize() {
-  textWidthPixels = TwipsToPixelsX(pageWidth - marginLeft - marginRight);
-  textHeightPixels = TwipsToPixelsY(pageHeight - marginTop - marginBottom);
-  defaultTabInterval = rulerInch ? resolutionX * 100 / 300 : resolutionX * 100 / 254;
+  // Page and margins come from the RTF as any 32-bit numbers.
+  auto span = [](int32_t whole, int32_t a, int32_t b) {
+    return int32_t(std::clamp<int64_t>(int64_t(whole) - a - b, INT32_MIN, INT32_MAX));
+  };
+  textWidthPixels = TwipsToPixelsX(span(pageWidth, marginLeft, marginRight));
+  textHeightPixels = TwipsToPixelsY(span(pageHeight, marginTop, marginBottom));
+  defaultTabInterval = int32_t(rulerInch ? int64_t(resolutionX) * 100 / 300 : int64_t(resolutionX) * 100 / 254);
   for (int i = 0; i < kTabCount; ++i) tabPixels[size_t(i)] = TwipsToPixelsX(tabPositions[size_t(i)]);
 }
 

@@ -60,7 +60,7 @@ const BadInput kBadInputs[] = {
     {"truncated_in_picture", "{\\rtf1 ab{\\pict\\wmetafile8 0102", 0, "ab"},
     {"truncated_in_font_table", "{\\rtf1{\\fonttbl{\\f0 Ari", 0, ""},
     {"truncated_raw_text", "{\\rtf1 a\\qbrtf1 {\\b x}\\qbrt", 0, "a{\\b x}\\qbrt"},
-    {"bad_hex_ends_reading", "{\\rtf1 caf\\'e9 \\'zz rest}", 0, "caf\xE9 "},
+    {"bad_hex_is_skipped", "{\\rtf1 caf\\'e9 \\'zz rest}", 0, "caf\xE9 zz rest"},
     {"byte_0_ends_reading", std::string("{\\rtf1 before\0after}", 20), 0, "before"},
     {"text_after_outer_group", "{\\rtf1 in}out", 0, "in"},
     {"closing_below_zero", "{\\rtf1 a}}}}b", 0, "a"},
@@ -72,15 +72,15 @@ const BadInput kBadInputs[] = {
     {"deep_nesting_unclosed", "{\\rtf1 a" + std::string(200000, '{') + "b", 0, "ab"},
     {"deep_nesting_pars", "{\\rtf1 " + Repeat("{a\\par ", 5000) + std::string(5000, '}') + "}", 0,
      Repeat("a|", 5000)},
-    // Numbers: 32-bit signed is the range; beyond it the read fails and keeps
-    // what came before. Of more than 20 digits the first 19 and the last count.
+    // Numbers: 32-bit signed is the range; beyond it a number counts as the
+    // nearest 32-bit one and the read goes on.
     {"int32_max", "{\\rtf1 a\\li2147483647 b}", 0, "ab"},
     {"int32_min", "{\\rtf1 a\\fi-2147483648 b}", 0, "ab"},
-    {"int32_overflow", "{\\rtf1 a\\fs2147483648 b}", 7, "a"},
-    {"int32_underflow", "{\\rtf1 a\\fs-2147483649 b}", 7, "a"},
-    {"forty_digits", "{\\rtf1 a\\sb" + std::string(40, '9') + " b}", 7, "a"},
+    {"int32_overflow", "{\\rtf1 a\\fs2147483648 b}", 0, "ab"},
+    {"int32_underflow", "{\\rtf1 a\\fs-2147483649 b}", 0, "ab"},
+    {"forty_digits", "{\\rtf1 a\\sb" + std::string(40, '9') + " b}", 0, "ab"},
     {"forty_zero_digits", "{\\rtf1 a\\sb" + std::string(40, '0') + " b}", 0, "ab"},
-    {"unknown_word_huge_number", "{\\rtf1 a\\zzz99999999999 b}", 7, "a"},
+    {"unknown_word_huge_number", "{\\rtf1 a\\zzz99999999999 b}", 0, "ab"},
     {"huge_picture_scale", "{\\rtf1 a{\\pict\\wmetafile8\\picwgoal2147483647\\picscalex2147483647 00}b}",
      0, "a\x01" "b"},
     {"negative_picture_size", "{\\rtf1 a{\\pict\\dibitmap0\\picw-5\\pich-5\\picwgoal-100 00}b}", 0,
@@ -127,11 +127,11 @@ TEST(ReaderDeepNesting, FormattingOutsideTheNestSurvives) {
   EXPECT_EQ(f.attrs[2].style & csBold, 0) << "bold leaked out of its group";
 }
 
-TEST(ReaderHugeNumbers, FailureKeepsTheEarlierParagraphs) {
+TEST(ReaderHugeNumbers, TheRestOfThePageIsRead) {
   TRTFText doc;
   TRTFTextIo io(doc);
-  EXPECT_EQ(io.ReadRTF("{\\rtf1 one\\par {\\b two}\\par three\\fs99999999999 four}"), 7);
-  EXPECT_EQ(AllText(doc), "one|two|three");
+  EXPECT_EQ(io.ReadRTF("{\\rtf1 one\\par {\\b two}\\par three\\fs99999999999 four\\par five}"), 0);
+  EXPECT_EQ(AllText(doc), "one|two|threefour|five");
   const std::string fault = CheckDocumentInvariants(doc);
   EXPECT_TRUE(fault.empty()) << fault;
   // The next read into the same document starts clean.

@@ -1,6 +1,8 @@
 // Format detection, replacing versus inserting, plain text and HTML loads.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -180,8 +182,13 @@ TEST_F(LoadFile, MissingFileFailsAndChangesNothing) {
   EXPECT_EQ(test::Paragraphs(doc), std::vector<std::string>{"keep"});
 }
 
+// A bitmap file: file header, information header, then the bits.
+std::string BitmapFile(const std::string& bits) {
+  return "BM" + std::string(12, '\0') + std::string("\x28\0\0\0", 4) + std::string(36, '\0') + bits;
+}
+
 TEST_F(LoadFile, LinkedPictureLoadsFromThePictureFolder) {
-  std::string bmp = "BM" + std::string(12, '\0') + "DIBDATA";
+  const std::string bmp = BitmapFile("DIBDATA");
   Write("cat.bmp", bmp);
   TRTFText doc;
   TRTFTextIo io(doc);
@@ -190,7 +197,65 @@ TEST_F(LoadFile, LinkedPictureLoadsFromThePictureFolder) {
   ASSERT_NE(doc.firstObject, nullptr);
   ASSERT_NE(doc.firstObject->picture, nullptr);
   EXPECT_EQ(doc.firstObject->picture->kind, pkDib);
-  EXPECT_EQ(std::string(doc.firstObject->picture->data.begin(), doc.firstObject->picture->data.end()), "DIBDATA");
+  EXPECT_EQ(std::string(doc.firstObject->picture->data.begin(), doc.firstObject->picture->data.end()), bmp.substr(14));
+}
+
+// A page from anywhere may name any file: only a regular file of picture
+// size that starts like a picture is read; any other keeps its link, without
+// data.
+TEST_F(LoadFile, LinkedPictureReadsOnlyPictureFiles) {
+  using namespace std::string_literals;
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool read;
+  } files[] = {
+      {"notes.txt", "my password is swordfish, and the bank pin is 1234\n"s, false},
+      {"fake.bmp", "BMW owners club: meeting on Tuesday at eight\n"s, false},
+      {"empty.png", ""s, false},
+      {"cat.png", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR"s, true},
+      {"cat.jpg", "\xFF\xD8\xFF\xE0\0\x10JFIF"s, true},
+      {"cat.gif", "GIF89a\x01\0\x01\0"s, true},
+      {"cat.bmp", BitmapFile("bits"), true},
+      {"placeable.wmf", "\xD7\xCD\xC6\x9A"s + std::string(30, '\0'), true},
+      {"plain.wmf", "\x01\0\x09\0\0\x03"s + std::string(30, '\0'), true},
+      {"cat.emf", "\x01\0\0\0"s + std::string(36, '\0') + " EMF" + std::string(60, '\0'), true},
+  };
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.name);
+    const std::string path = Write(f.name, f.bytes);
+    TRTFText doc;
+    TRTFTextIo io(doc);
+    ASSERT_EQ(io.LoadFromBytes("{\\rtf1 a{\\*\\picfile \"" + path + "\"}b}"), 0);
+    EXPECT_EQ(test::TextOf(doc.firstParagraph), "a\x01" "b");
+    ASSERT_NE(doc.firstObject, nullptr);
+    EXPECT_EQ(doc.firstObject->fileName, path);
+    EXPECT_EQ(doc.firstObject->picture != nullptr, f.read);
+  }
+
+  // Not regular files: a folder, a named pipe (which must not block the
+  // load), a device; and a picture beyond 16 MB.
+  std::filesystem::create_directory(dir_ / "folder.png");
+  const std::string pipe = (dir_ / "pipe.png").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const std::string big = Write("big.png", "\x89PNG\r\n\x1A\n"s);
+  std::filesystem::resize_file(big, (16u << 20) + 1);
+  for (const std::string& path : {(dir_ / "folder.png").string(), pipe, std::string("/dev/zero"), big}) {
+    SCOPED_TRACE(path);
+    TRTFText doc;
+    TRTFTextIo io(doc);
+    ASSERT_EQ(io.LoadFromBytes("{\\rtf1 a{\\*\\picfile \"" + path + "\"}b}"), 0);
+    ASSERT_NE(doc.firstObject, nullptr);
+    EXPECT_EQ(doc.firstObject->picture, nullptr);
+    EXPECT_EQ(test::TextOf(doc.firstParagraph), "a\x01" "b");
+  }
+  // Just within the limit it is read.
+  std::filesystem::resize_file(big, 16u << 20);
+  TRTFText doc;
+  TRTFTextIo io(doc);
+  ASSERT_EQ(io.LoadFromBytes("{\\rtf1 {\\*\\picfile \"" + big + "\"}}"), 0);
+  ASSERT_NE(doc.firstObject, nullptr);
+  EXPECT_NE(doc.firstObject->picture, nullptr);
 }
 
 TEST(LoadLayer, StreamLoadAndProgress) {

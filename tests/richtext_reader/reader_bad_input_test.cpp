@@ -2,6 +2,7 @@
 // crashes, and keeps what it read.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 #include "reader_helpers.h"
@@ -11,13 +12,28 @@ namespace {
 
 using test::Loaded;
 
-TEST(ReaderBadInput, MalformedHexEndsReadingAndKeepsTheText) {
-  Loaded r("{\\rtf1 ab\\'zzcd}");
-  EXPECT_EQ(r.result, 0);
-  EXPECT_EQ(r.Text(), "ab");
-  Loaded s("{\\rtf1 ab\\'4");
-  EXPECT_EQ(s.result, 0);
-  EXPECT_EQ(s.Text(), "ab");
+// An escape without its two digits is dropped and the page after it read
+// on; what stood in the digits' place is input again.
+TEST(ReaderBadInput, MalformedHexIsSkipped) {
+  const struct {
+    const char* rtf;
+    const char* text;
+  } cases[] = {
+      {"{\\rtf1 ab\\'zzcd\\par next}", "abzzcd|next"},
+      {"{\\rtf1 ab\\'4xcd}", "abxcd"},
+      {"{\\rtf1 ab\\'}cd}", "ab"},
+      {"{\\rtf1 a{\\b b\\'4}c}", "abc"},
+      {"{\\rtf1 ab\\'\\'e9}", "ab\xe9"},
+      {"{\\rtf1 ab\\'4", "ab"},
+  };
+  for (const auto& c : cases) {
+    Loaded r(c.rtf);
+    EXPECT_EQ(r.result, 0) << c.rtf;
+    EXPECT_EQ(r.Text(), c.text) << c.rtf;
+  }
+  Loaded r("{\\rtf1 a{\\b b\\'4}c}");
+  EXPECT_EQ(test::AttrAt(r.Par(0), 1).style, csBold);
+  EXPECT_EQ(test::AttrAt(r.Par(0), 2).style, 0);
 }
 
 TEST(ReaderBadInput, TruncatedInputKeepsWhatWasRead) {
@@ -53,32 +69,70 @@ TEST(ReaderBadInput, DeeplyNestedGroups) {
   EXPECT_EQ(u.Text(), "xy");
 }
 
+// A font 0 definition gives its font to the text of every group around it,
+// but not to groups opened after it with a font of their own.
+TEST(ReaderBadInput, FontZeroDefinedInsideGroups) {
+  Loaded r("{\\rtf1{\\fonttbl{\\f1 Times;}}{{\\fonttbl{\\f0 Courier;}}\\f1 a{\\b b}c}d}");
+  const int times = r.doc.header.InternFont("Times");
+  const int courier = r.doc.header.InternFont("Courier");
+  EXPECT_EQ(r.Text(), "abcd");
+  EXPECT_EQ(test::AttrAt(r.Par(0), 0).font, times);
+  EXPECT_EQ(test::AttrAt(r.Par(0), 1).font, times);
+  EXPECT_EQ(test::AttrAt(r.Par(0), 2).font, times);
+  EXPECT_EQ(test::AttrAt(r.Par(0), 3).font, courier);
+}
+
+// Tens of thousands of font 0 definitions deep inside as many groups: each
+// once walked every enclosing group, so the page took minutes to load.
+TEST(ReaderBadInput, ManyFontZeroDefinitionsDeepInsideGroups) {
+  const int depth = 60000, definitions = 60000;
+  std::string rtf = "{\\rtf1 " + std::string(depth, '{') + "{\\fonttbl";
+  for (int i = 0; i < definitions; ++i) rtf += i % 2 ? "{\\f0 Beta;}" : "{\\f0 Alpha;}";
+  rtf += "}a" + std::string(depth, '}') + "b}";
+  Loaded r(rtf);
+  ASSERT_EQ(r.result, 0);
+  EXPECT_EQ(r.Text(), "ab");
+  const int beta = r.doc.header.InternFont("Beta");
+  EXPECT_EQ(test::AttrAt(r.Par(0), 0).font, beta);
+  EXPECT_EQ(test::AttrAt(r.Par(0), 1).font, beta);
+}
+
 struct ParamCase {
   const char* rtf;
-  int result;
   const char* text;
+  int leftIndent;  // of the last paragraph, before snapping (resolution 0)
 };
 
+// A number beyond 32 bits counts as the nearest 32-bit one; the rest of the
+// page is read.
 TEST(ReaderBadInput, Parameters) {
   const ParamCase cases[] = {
-      {"{\\rtf1 a\\li2147483647 b}", 0, "ab"},
-      {"{\\rtf1 a\\li-2147483648 b}", 0, "ab"},
-      // Not a 32-bit integer: the read fails and keeps the text before it.
-      {"{\\rtf1 a\\li2147483648 b}", 7, "a"},
-      {"{\\rtf1 a\\fs99999999999999999999999999 b}", 7, "a"},
-      {"{\\rtf1 a\\li- b}", 7, "a"},
-      // More than 20 digits: the first 19 and the last count.
-      {"{\\rtf1 a\\b000000000000000000000001 b}", 0, "ab"},
+      {"{\\rtf1 a\\li2147483647 b}", "ab", INT32_MAX},
+      {"{\\rtf1 a\\li-2147483648 b}", "ab", 0},
+      {"{\\rtf1 a\\li2147483648 b\\par c}", "ab|c", INT32_MAX},
+      {"{\\rtf1 a\\li99999999999999999999999999 b}", "ab", INT32_MAX},
+      {"{\\rtf1 a\\li00000000000000000000000000720 b}", "ab", 720},
+      {"{\\rtf1 a\\ri-99999999999999999999 \\li5 b}", "ab", 5},
+      // A minus sign without digits: no parameter, the word's default.
+      {"{\\rtf1 a\\li- b}", "ab", 0},
+      {"{\\rtf1 a\\zzz99999999999 b}", "ab", 0},
+      {"{\\rtf1 a\\b000000000000000000000001 b}", "ab", 0},
       {"{\\rtf1 a\\tx2147483647\\fi-2147483648\\li2147483647\\brdrw2147483647\\brsp-2147483648\\cellx-2147483648 b}",
-       0, "ab"},
+       "ab", INT32_MAX},
   };
   for (const auto& c : cases) {
-    Loaded r(c.rtf);
-    EXPECT_EQ(r.result, c.result) << c.rtf;
+    Loaded r(c.rtf, 0);
+    EXPECT_EQ(r.result, 0) << c.rtf;
     EXPECT_EQ(r.Text(), c.text) << c.rtf;
+    const TParagraph* last = r.doc.LastParagraph();
+    EXPECT_EQ(last->leftIndent, c.leftIndent) << c.rtf;
   }
-  Loaded e("{\\rtf1 \\li2147483648 x}");
-  EXPECT_EQ(e.error, "'2147483648' is not a valid integer value");
+  Loaded fs("{\\rtf1 a\\fs99999999999 b\\fs-99999999999 c}");
+  EXPECT_EQ(fs.Text(), "abc");
+  EXPECT_EQ(test::AttrAt(fs.Par(0), 1).size, 255);
+  EXPECT_EQ(test::AttrAt(fs.Par(0), 2).size, 10);
+  Loaded ri("{\\rtf1 \\ri-99999999999 x}");
+  EXPECT_EQ(ri.Par(0)->rightIndent, INT32_MIN);
 }
 
 TEST(ReaderBadInput, ALineOf10001CharactersIsStoredInChunks) {

@@ -2,6 +2,8 @@
 // footnotes.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "reader_helpers.h"
 
 namespace quill {
@@ -196,6 +198,52 @@ TEST(ReaderPictures, BitmapWithScaleAndLargeData) {
   EXPECT_EQ(obj->picture->widthBytes, 12);
   EXPECT_EQ(obj->width, 4 * 15 / 2);
   EXPECT_EQ(obj->height, 4 * 15 * 2);
+}
+
+// The N bytes after "\binN" are data, whatever they look like: braces,
+// backslashes and byte 0 neither end groups nor the reading.
+TEST(ReaderPictures, BinaryDataBelongsToItsDestination) {
+  using namespace std::string_literals;
+  const std::string data = "\x00}{\\\xff"s;
+  Loaded r("{\\rtf1 a{\\pict\\dibitmap0\\picw1\\pich1 \\bin5 "s + data + "}b\\par c}");
+  EXPECT_EQ(r.result, 0);
+  EXPECT_EQ(r.Text(), "a\x01" "b|c");
+  ASSERT_NE(r.doc.firstObject, nullptr);
+  ASSERT_NE(r.doc.firstObject->picture, nullptr);
+  const std::vector<uint8_t>& got = r.doc.firstObject->picture->data;
+  EXPECT_EQ(std::string(got.begin(), got.end()), data);
+
+  const struct {
+    std::string rtf;
+    const char* text;
+  } cases[] = {
+      // Outside a picture the data is skipped.
+      {"{\\rtf1 a\\bin4 {}\\} b}"s, "a b"},
+      {"{\\rtf1 a{\\*\\objdata\\bin3 }}}}b}"s, "ab"},
+      {"{\\rtf1 a\\bin2 \x00\x00" "b}"s, "ab"},
+      // The count runs to the end of the input at most.
+      {"{\\rtf1 a\\bin99 xyz"s, "a"},
+      {"{\\rtf1 a\\bin99999999999 xyz}"s, "a"},
+      // No data: the word does nothing.
+      {"{\\rtf1 a\\bin b}"s, "ab"},
+      {"{\\rtf1 a\\bin0 b}"s, "ab"},
+      {"{\\rtf1 a\\bin-3 b}"s, "ab"},
+  };
+  for (const auto& c : cases) {
+    Loaded l(c.rtf);
+    EXPECT_EQ(l.result, 0) << c.rtf;
+    EXPECT_EQ(l.Text(), c.text) << c.rtf;
+  }
+  // Across the reader's input buffer, from a stream.
+  TRTFText doc;
+  std::istringstream in("{\\rtf1 a{\\pict\\wmetafile8 \\bin5000 " + std::string(5000, '}') + "}b}");
+  TStreamInput input(in);
+  TRTFReader reader(&doc.header, &doc);
+  reader.SetStartParagraph(doc.firstParagraph);
+  ASSERT_EQ(reader.Read(input), 0);
+  ASSERT_NE(doc.firstObject, nullptr);
+  EXPECT_EQ(doc.firstObject->picture->data.size(), 22u + 5000u);
+  EXPECT_EQ(test::TextOf(doc.firstParagraph), "a\x01" "b");
 }
 
 TEST(ReaderPictures, SkippedPictureAndNestedGroupsMakeOneObject) {

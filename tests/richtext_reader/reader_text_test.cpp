@@ -37,9 +37,8 @@ TEST(ReaderText, Cases) {
       {"stylesheet and header skipped", "{\\rtf1 {\\stylesheet{\\s0 Normal;}}{\\header H}x}", "x"},
       {"private1 skipped", "{\\rtf1 {\\private1 secret}x}", "x"},
       {"escaped CR and LF dropped", "{\\rtf1 a\\\nb\\\rc}", "abc"},
-      {"bin bytes read as input", "{\\rtf1 \\bin3 abc}", "abc"},
       {"long word keeps 29 and last letter", "{\\rtf1 \\abcdefghijklmnopqrstuvwxyzabcdefgh x}", "x"},
-      {"control symbol unknown", "{\\rtf1 a\\~b\\-c}", "abc"},
+      {"control symbol unknown", "{\\rtf1 a\\|b\\:c}", "abc"},
       {"par in skipped group", "{\\rtf1 a{\\*\\x \\par}b}", "ab"},
       {"empty", "{\\rtf1 }", ""},
   };
@@ -48,6 +47,31 @@ TEST(ReaderText, Cases) {
     EXPECT_EQ(r.result, 0) << c.name;
     EXPECT_EQ(r.Text(), c.text) << c.name;
   }
+}
+
+// Word, WordPad and LibreOffice write quotes, dashes and special spaces as
+// control words; they become their Windows-1252 characters.
+TEST(ReaderText, SymbolWordsOfOtherWriters) {
+  const TextCase cases[] = {
+      {"apostrophe", "{\\rtf1 don\\rquote t}", "don\x92t"},
+      {"single quotes", "{\\rtf1 \\lquote x\\rquote}", "\x91x\x92"},
+      {"double quotes unchanged", "{\\rtf1 \\ldblquote x\\rdblquote}", "\"x\""},
+      {"dashes", "{\\rtf1 a\\emdash b\\endash c}", "a\x97" "b\x96" "c"},
+      {"bullet", "{\\rtf1 \\bullet\\tab item}", "\x95\titem"},
+      {"non-breaking space", "{\\rtf1 10\\~km}", "10\xA0km"},
+      {"non-breaking hyphen", "{\\rtf1 e\\_mail}", "e-mail"},
+      {"optional hyphen", "{\\rtf1 dia\\-ry}", "diary"},
+      {"en and em space", "{\\rtf1 a\\enspace b\\emspace c}", "a b c"},
+      {"in a footnote", "{\\rtf1 x{\\footnote it\\rquote s}}", "x"},
+  };
+  for (const auto& c : cases) {
+    Loaded r(c.rtf);
+    EXPECT_EQ(r.result, 0) << c.name;
+    EXPECT_EQ(r.Text(), c.text) << c.name;
+  }
+  Loaded f("{\\rtf1 x{\\footnote it\\rquote s}}");
+  ASSERT_NE(f.doc.firstFootnote, nullptr);
+  EXPECT_EQ(f.doc.firstFootnote->text, "it\x92s");
 }
 
 TEST(ReaderText, ByteZeroEndsReading) {
