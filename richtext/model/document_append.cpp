@@ -303,6 +303,7 @@ void TDocumentAppender::FastAppendText(const TRTFText& source) {
     std::unordered_map<uint16_t, uint16_t> footnoteIds;
     for (const TFootnote* f = source.firstFootnote; f; f = f->next) {
       TFootnote* copy = doc.AddFootnote(f->mark, f->number, f->text);
+      if (!copy) continue;  // every id is taken: the anchor points nowhere
       copy->rawText = f->rawText;
       footnoteIds[f->id] = copy->id;
     }
@@ -313,6 +314,7 @@ void TDocumentAppender::FastAppendText(const TRTFText& source) {
       const bool clash = o->key != 0 && doc.FindObject(o->key, 0) != nullptr;
       auto picture = o->picture ? std::make_unique<TPicture>(*o->picture) : nullptr;
       TTextObject* copy = doc.AddObject(std::move(picture), clash ? -1 : int(o->key));
+      if (!copy) continue;
       copy->width = o->width;
       copy->height = o->height;
       copy->placeholder = o->placeholder;

@@ -349,6 +349,23 @@ TEST(FastAppendText, AnAnchorWithoutItsRecordPointsNowhere) {
   EXPECT_EQ(Nth(target.doc, 1)->firstLine->attribs[0].extra, 0);
 }
 
+// A target whose footnote ids are all taken cannot copy another note; the
+// copied anchor then points nowhere instead of the append failing.
+TEST(FastAppendText, ATargetWithEveryFootnoteIdTakenStillTakesTheText) {
+  DocBuilder target, source;
+  while (target.doc.AddFootnote('#', 0, "")) {
+  }
+  target.Text("t");
+  source.doc.AddFootnote('#', 0, "source note");  // id 1
+  TCharAttr anchor = source.attr;
+  anchor.marks = cmFootnote;
+  anchor.extra = 1;
+  source.Text("x").Text("#", anchor);
+  FastAppendText(target.doc, source.doc);
+  EXPECT_EQ(TextOf(target.doc).substr(TextOf(target.doc).size() - 2), "x#");
+  EXPECT_EQ(Nth(target.doc, 1)->firstLine->attribs[1].extra, 0);
+}
+
 TEST(FastAppendText, RefusesToAppendADocumentToItself) {
   DocBuilder b;
   b.Text("one").Par().Text("two");
