@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -142,6 +143,26 @@ TEST_F(EntryEditorTest, TheEditorFillsThePageBetweenTheRules) {
     QApplication::processEvents();
     EXPECT_GT(e->viewport()->width(), before);
     EXPECT_EQ(e->Layout().WrapWidth(), e->viewport()->width());
+}
+
+// A page written by LibreOffice loads into the entry editor without making
+// an edit pending, and the page shows it. With QUILL_SHOT_DIR set the window
+// is kept there as a picture for a look by eye.
+TEST_F(EntryEditorTest, ALibreOfficePageLoadsWithoutAPendingEdit) {
+    TRichText* e = w.window->RichText1;
+    e->Clear();
+    e->LoadFromFile(QUILL_FIXTURES "/libreoffice/formatting.rtf");
+    EXPECT_FALSE(Pending());
+    EXPECT_FALSE(e->IsTextEmpty());
+    QApplication::processEvents();
+    const QImage page = e->viewport()->grab().toImage();
+    int ink = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 128) ++ink;
+    EXPECT_GT(ink, 500);
+    if (!qEnvironmentVariableIsEmpty("QUILL_SHOT_DIR"))
+        w.window->grab().save(QString::fromLocal8Bit(qgetenv("QUILL_SHOT_DIR")) + "/main_window.png");
 }
 
 }  // namespace

@@ -223,3 +223,38 @@ TEST(EditorPainting, TheViewShowsTextSelectionAndCaret) {
 
 }  // namespace
 }  // namespace quill
+
+namespace quill {
+namespace {
+
+// Every line of a LibreOffice document shows ink where layout put it. With
+// QUILL_SHOT_DIR set, the pictures are kept there for a look by eye.
+TEST(EditorPainting, LibreOfficeDocumentsAreDrawnLineByLine) {
+  for (const char* name : {"formatting", "indents_tabs", "table", "picture", "page_break"}) {
+    test::EditorUnderTest e(QSize(560, 360));
+    e->LoadFromFile(Fixture(std::string("libreoffice/") + name + ".rtf"));
+    EXPECT_EQ(e.changes, 0) << name;
+    const QImage shot = e.View()->grab().toImage();
+    if (!qEnvironmentVariableIsEmpty("QUILL_SHOT_DIR"))
+      shot.save(QString::fromLocal8Bit(qgetenv("QUILL_SHOT_DIR")) + "/" + name + ".png");
+    const int viewHeight = e.View()->height();
+    int checked = 0;
+    for (TParagraph* p = e->RtfText().firstParagraph; p; p = p->next)
+      for (TLine* l = p->firstLine; l; l = l->next) {
+        bool visibleText = false;
+        for (int i = 0; i < l->length; ++i)
+          if (l->text[i] > ' ' && l->attribs && l->attribs[i].width > 0) visibleText = true;
+        if (!visibleText || l->top + l->height > viewHeight) continue;
+        int ink = 0;
+        for (int y = l->top; y < l->top + l->height; ++y)
+          for (int x = 0; x < shot.width(); ++x)
+            if (qGray(shot.pixel(x, y)) < 160) ++ink;
+        EXPECT_GT(ink, 10) << name << ": line at " << l->top << " shows nothing";
+        ++checked;
+      }
+    EXPECT_GT(checked, 0) << name;
+  }
+}
+
+}  // namespace
+}  // namespace quill
