@@ -6,7 +6,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QScreen>
 #include <QWheelEvent>
+#include <functional>
 
 #include "control_test_support.h"
 #include "richtext/io/rtf_text_io.h"
@@ -254,6 +256,99 @@ TEST(EditorPainting, LibreOfficeDocumentsAreDrawnLineByLine) {
       }
     EXPECT_GT(checked, 0) << name;
   }
+}
+
+}  // namespace
+}  // namespace quill
+
+namespace quill {
+namespace {
+
+// The editor repaints only what an edit changed; what is on screen after a
+// run of edits must still equal a full repaint of the same state.
+TEST(EditorPainting, PartialRepaintsAddUpToTheWholePicture) {
+  test::EditorUnderTest e(QSize(260, 220));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(e.editor.get()));
+  auto onScreen = [&] {
+    QApplication::processEvents();
+    QImage shown = e->screen()->grabWindow(e->winId()).toImage();
+    const QPoint at = e.View()->mapTo(e.editor.get(), QPoint(0, 0));
+    return shown.copy(QRect(at, e.View()->size())).convertToFormat(QImage::Format_RGB32);
+  };
+  auto painted = [&] { return e.View()->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+  } steps[] = {
+      {"typing", [&] { QTest::keyClicks(e.editor.get(), "one two three four five six seven eight"); }},
+      {"enter", [&] { QTest::keyClick(e.editor.get(), Qt::Key_Return); }},
+      {"more typing", [&] { QTest::keyClicks(e.editor.get(), "nine ten"); }},
+      {"up and enter in a line", [&] {
+         QTest::keyClick(e.editor.get(), Qt::Key_Up);
+         QTest::keyClick(e.editor.get(), Qt::Key_Return);
+       }},
+      {"backspace joins", [&] { QTest::keyClick(e.editor.get(), Qt::Key_Backspace); }},
+      {"typing in a wrapped line", [&] { QTest::keyClicks(e.editor.get(), "XXXXXXXXXXXX"); }},
+      {"delete", [&] {
+         for (int i = 0; i < 6; ++i) QTest::keyClick(e.editor.get(), Qt::Key_Delete);
+       }},
+      {"selection", [&] { QTest::keyClick(e.editor.get(), Qt::Key_Home, Qt::ShiftModifier); }},
+      {"cut", [&] { QTest::keyClick(e.editor.get(), Qt::Key_X, Qt::ControlModifier); }},
+      {"undo", [&] { QTest::keyClick(e.editor.get(), Qt::Key_Z, Qt::ControlModifier); }},
+      {"ctrl+enter", [&] { QTest::keyClick(e.editor.get(), Qt::Key_Return, Qt::ControlModifier); }},
+      {"page break removed", [&] { QTest::keyClick(e.editor.get(), Qt::Key_Backspace); }},
+      {"end of text", [&] { QTest::keyClick(e.editor.get(), Qt::Key_End, Qt::ControlModifier); }},
+  };
+  for (const Step& s : steps) {
+    s.act();
+    const QImage shown = onScreen();
+    const QImage full = painted();
+    ASSERT_FALSE(shown.isNull()) << s.name;
+    EXPECT_TRUE(shown == full) << s.name << ": the screen differs from a full repaint";
+  }
+}
+
+}  // namespace
+}  // namespace quill
+
+namespace quill {
+namespace {
+
+// Records the area each paint of the view covers.
+class PaintAreas : public QObject {
+ public:
+  std::vector<QRegion> areas;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) areas.push_back(static_cast<QPaintEvent*>(event)->region());
+    return false;
+  }
+  int PaintedPixels() const {
+    int n = 0;
+    for (const QRegion& r : areas)
+      for (const QRect& rect : r) n += rect.width() * rect.height();
+    return n;
+  }
+};
+
+TEST(EditorPainting, TypingRepaintsTheLineNotTheWindow) {
+  test::EditorUnderTest e(QSize(300, 240));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(e.editor.get()));
+  for (int i = 0; i < 5; ++i) {
+    QTest::keyClicks(e.editor.get(), "a line of text");
+    QTest::keyClick(e.editor.get(), Qt::Key_Return);
+  }
+  e->Input().SetCursor({e.Paragraph(2), 4});
+  QApplication::processEvents();
+  PaintAreas areas;
+  e.View()->installEventFilter(&areas);
+  QTest::keyClick(e.editor.get(), Qt::Key_X);
+  QApplication::processEvents();
+  e.View()->removeEventFilter(&areas);
+  ASSERT_FALSE(areas.areas.empty());
+  const TLine* line = e.Paragraph(2)->firstLine;
+  const int viewArea = e.View()->width() * e.View()->height();
+  EXPECT_LE(areas.PaintedPixels(), e.View()->width() * (line->height + 2));
+  EXPECT_LT(areas.PaintedPixels(), viewArea / 4);
 }
 
 }  // namespace
