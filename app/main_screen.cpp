@@ -27,13 +27,13 @@
 #include "app/locale_dates.h"
 #include "app/message_boxes.h"
 #include "app/preferences_file.h"
-#include "app/rich_text_placeholder.h"
 #include "app/ring_panel.h"
 #include "app/splash_form.h"
 #include "dates/date_text.h"
 #include "privacy/password_scramble.h"
 #include "privacy/password_verifier.h"
 #include "privacy/privacy_panel.h"
+#include "richtext/widget/rich_text.h"
 
 namespace quill {
 
@@ -260,9 +260,7 @@ void TMainScreen::BuildControls() {
     BottomLine = new TLineShape(RingPanel1);
     BottomLine->setObjectName("BottomLine");
 
-    RichText1 = new TRichTextPlaceholder("RichText1", RingPanel1);
-    RichTextAllPurpose = new TRichTextPlaceholder("RichTextAllPurpose", RingPanel1);
-    RichTextAllPurpose->hide();
+    BuildEditors();
 
     PrivacyPanel = new TPrivacyPanel(RingPanel1);
     PrivacyPanel->hide();
@@ -320,6 +318,39 @@ void TMainScreen::BuildControls() {
     connect(ExplorerButton1, &QPushButton::clicked, this, [this] { exit1Click(); });
 
     setCentralWidget(central);
+}
+
+void TMainScreen::BuildEditors() {
+    // The entry editor: a white page without a border, wrapping at the
+    // window, taking tabs as text, inserting, in Arial 8 points black.
+    TEditorFont font;
+    font.name = "Arial";
+    font.size = 8;
+    font.color = 0;
+    font.style = 0;
+    RichText1 = new TRichText(RingPanel1);
+    RichText1->setObjectName("RichText1");
+    RichText1->SetColor(0xFFFFFF);
+    RichText1->SetScrollBars(ssBoth);
+    RichText1->SetReadOnly(false);
+    RichText1->SetWordWrap(true);
+    RichText1->SetInserting(true);
+    RichText1->SetWantTabs(true);
+    // Every other text of the program is English, so the editor's are too.
+    RichText1->SetLanguage(tlEnglish);
+    RichText1->SetFont(font);
+    RichText1->Clear();
+    RichText1->OnChange = [this] { RichText1Change(); };
+    RichText1->OnKeyDown = [this](int& key, Qt::KeyboardModifiers m) { RichText1KeyDown(key, m); };
+
+    // The hidden editor that searches and printing load entries into.
+    RichTextAllPurpose = new TRichText(RingPanel1);
+    RichTextAllPurpose->setObjectName("RichTextAllPurpose");
+    RichTextAllPurpose->SetScrollBars(ssNone);
+    RichTextAllPurpose->SetLanguage(tlEnglish);
+    RichTextAllPurpose->SetFont(font);
+    RichTextAllPurpose->Clear();
+    RichTextAllPurpose->hide();
 }
 
 void TMainScreen::FormCreate() {
@@ -398,7 +429,8 @@ void TMainScreen::OpenTodaysPage() {
     CurrentDate = Today();
     EntryExists = false;
     FindDateRecord();
-    // Loading the entry into the editor comes with the entry editor.
+    // Until entries load from the table, every page starts empty.
+    RichText1->Clear();
 }
 
 void TMainScreen::FindDateRecord() {
@@ -604,6 +636,18 @@ void TMainScreen::SaveButtonClick() {
     if (SaveButton->isHidden()) return;  // no pending edit: nothing is written
     // Only the entry editor can show Save; writing its page to the table
     // comes with the editing cycle built on that editor.
+}
+
+void TMainScreen::RichText1Change() {
+    SaveButton->show();
+    CancelButton->show();
+}
+
+void TMainScreen::RichText1KeyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
+    const bool tab = key == Qt::Key_Tab || key == Qt::Key_Backtab;
+    const bool paste = key == Qt::Key_V && held == Qt::ControlModifier;
+    if (tab || key == Qt::Key_Delete || paste) RichText1->Changed();
 }
 
 void TMainScreen::exit1Click() {

@@ -25,7 +25,7 @@ class TDefaultFontDialog;
 class TInchRuler;
 class TLineShape;
 class TPrivacyPanel;
-class TRichTextPlaceholder;
+class TRichText;
 class TRingPanel;
 class TSplashform;
 
@@ -70,6 +70,11 @@ public:
     void About1Click();
     void mnuDefaultFontClick();
     void SaveButtonClick();
+    // The entry editor's change notification: an edit is now pending.
+    void RichText1Change();
+    // Raises the notification for the keys that change the text without
+    // the editor raising it itself.
+    void RichText1KeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void BitBtn1Accepted(const std::string& password);
 
     QString PreferencesPath() const;
@@ -100,8 +105,8 @@ public:
     QLabel* DateLabel;
     TLineShape* TopLine;
     TLineShape* BottomLine;
-    TRichTextPlaceholder* RichText1;
-    TRichTextPlaceholder* RichTextAllPurpose;
+    TRichText* RichText1;
+    TRichText* RichTextAllPurpose;
     TPrivacyPanel* PrivacyPanel;
     QFrame* ActionPanel;
     QPushButton* SaveButton;
@@ -149,6 +154,7 @@ protected:
 private:
     void BuildMenus();
     void BuildControls();
+    void BuildEditors();
     void AddToolbarButtons();
     void ApplyFontToDialog();
     void OpenTodaysPage();

@@ -19,12 +19,12 @@
 #include "app/default_font_dialog.h"
 #include "app/inch_ruler.h"
 #include "app/line_shape.h"
-#include "app/rich_text_placeholder.h"
 #include "app/ring_panel.h"
 #include "app/splash_form.h"
 #include "dates/date_text.h"
 #include "privacy/password_verifier.h"
 #include "privacy/privacy_panel.h"
+#include "richtext/widget/rich_text.h"
 
 namespace quill {
 namespace {

@@ -1,0 +1,650 @@
+#include "richtext/widget/rich_text.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "richtext/widget/editor_keys.h"
+#include "richtext/widget/painter_canvas.h"
+
+namespace quill {
+
+namespace {
+
+// Whether a key the editing layer handled raises the change notification.
+// Tab and Delete with Shift or Ctrl leave it to the application's key hook
+// (which raises it for every Tab and Delete); Ctrl+Insert only copies.
+bool KeyNotifies(TKey key, TModifiers modifiers, const TKeyResult& r) {
+  switch (key) {
+    case TKey::Tab: return false;
+    case TKey::Delete: return (modifiers & (kShift | kCtrl)) ? false : r.notify;
+    case TKey::Insert:
+      // A paste with Shift+Insert must make the edit pending like Ctrl+V,
+      // or the pasted text would be dropped by the next change of day.
+      return (modifiers & kShift) ? r.changed : false;
+    default: return r.notify;
+  }
+}
+
+std::string ParagraphText(const TParagraph* p) {
+  std::string s;
+  for (const TLine* l = p->firstLine; l; l = l->next) s.append(l->Text());
+  return s;
+}
+
+}  // namespace
+
+TRichText::TRichText(QWidget* parent)
+    : QAbstractScrollArea(parent),
+      paint_(doc_, fonts_),
+      inputLayout_(paint_),
+      input_(doc_, &inputLayout_, &clipboard_),
+      wordFinder_(&doc_),
+      findFinder_(&doc_),
+      files_(doc_) {
+  setFrameStyle(QFrame::NoFrame);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_InputMethodEnabled);
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  viewport()->setCursor(Qt::IBeamCursor);
+  SetScrollBars(ssBoth);
+  const int flash = QApplication::cursorFlashTime();
+  caretTimer_.setInterval(flash > 0 ? flash / 2 : 500);
+  connect(&caretTimer_, &QTimer::timeout, this, [this] {
+    caretShown_ = !caretShown_;
+    viewport()->update(CaretRect());
+  });
+  UpdateResolution();
+  paint_.SetWindowWidth(std::max(viewport()->width(), 1));
+  Clear();
+}
+
+TRichText::~TRichText() = default;
+
+// ---- properties ------------------------------------------------------------------
+
+void TRichText::SetWordWrap(bool on) {
+  paint_.SetWordWrap(on);
+  if (on) horizontalScrollBar()->setValue(0);
+  UpdateScrollBars();
+  EnsureCaretVisible();
+  Invalidate();
+}
+
+void TRichText::SetReadOnly(bool on) { input_.readOnly = on; }
+
+void TRichText::SetScrollBars(TScrollBars bars) {
+  scrollBars_ = bars;
+  const bool vertical = bars == ssVertical || bars == ssBoth;
+  const bool horizontal = bars == ssHorizontal || bars == ssBoth;
+  // Always shown: a bar that came and went would change the wrap width.
+  setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+
+void TRichText::SetColor(uint32_t color) {
+  files_.backgroundColor = color & 0xFFFFFF;
+  Invalidate();
+}
+
+// ---- operations ----------------------------------------------------------------
+
+void TRichText::Clear() {
+  files_.Clear();
+  input_.Reset();
+  selecting_ = false;
+  paint_.RelayoutAll();
+  horizontalScrollBar()->setValue(0);
+  verticalScrollBar()->setValue(0);
+  UpdateScrollBars();
+  NoteCaretFormat();
+  Invalidate();
+}
+
+void TRichText::LoadFromFile(const std::string& path) {
+  const bool replacing = doc_.IsEmpty();
+  files_.caret = input_.CursorPos();
+  // Whatever the reader got into the document is laid out, even when it
+  // stopped with an error.
+  struct AfterLoad {
+    TRichText* self;
+    bool replacing;
+    ~AfterLoad() {
+      if (replacing) {
+        self->input_.Reset();
+      } else {
+        self->input_.SetCursor(self->files_.caret);
+      }
+      self->Reformat();
+      self->NoteCaretFormat();
+    }
+  } after{this, replacing};
+  files_.LoadFromFile(path);
+}
+
+void TRichText::SaveToFile(const std::string& path) { files_.SaveToFile(path); }
+
+void TRichText::GotoStart() {
+  const ViewState before = Snapshot();
+  input_.SetCursor({doc_.firstParagraph, 0});
+  AfterCommand(before, false);
+}
+
+void TRichText::Invalidate() {
+  if (!Locked()) viewport()->update();
+}
+
+void TRichText::Paint() {
+  if (!Locked()) viewport()->repaint();
+}
+
+void TRichText::InsertText(std::string_view text) {
+  if (isVisible() && isEnabled()) setFocus();
+  if (!CanEdit()) return;
+  const ViewState before = Snapshot();
+  const bool inserted = input_.InputText(text);
+  AfterCommand(before, inserted);
+  if (inserted) Changed();
+}
+
+void TRichText::SetCurrentAttributes(const TCharAttr& attr) {
+  if (!CanEdit()) return;
+  const ViewState before = Snapshot();
+  const bool selected = input_.HasSelection();
+  if (!input_.SetCurrentAttributes(attr)) return;
+  AfterCommand(before, selected);
+  NoteCaretFormat();
+  Changed();
+}
+
+bool TRichText::CanEdit() const {
+  return !input_.readOnly && !doc_.busy && !Locked() && !paint_.InLayout();
+}
+
+void TRichText::Changed() {
+  if (OnChange) OnChange();
+}
+
+void TRichText::InsertPageBreak() {
+  if (!CanEdit()) return;
+  input_.BeforeExternalEdit();
+  const TCharAttr attr = CurrentAttributes();
+  TParagraph* p = input_.CursorPos().paragraph;
+  TParagraph* q = doc_.SplitParagraph(p, p->TextLength());
+  if (q->firstLine->attribs) q->firstLine->attribs[0] = attr;
+  // The new paragraph always has one before it.
+  q->flags |= pfPageBreak;
+  q->MarkForLayout();
+  input_.SetCursor({q, 0});
+  input_.typingAttr = attr;
+  Changed();
+  Reformat();
+}
+
+template <typename F>
+bool TRichText::ForSelectedParagraphs(F&& change) {
+  if (!CanEdit()) return false;
+  TParagraph* first = input_.CursorPos().paragraph;
+  TParagraph* last = first;
+  if (input_.HasSelection()) {
+    first = input_.SelectionStart().paragraph;
+    last = input_.SelectionEnd().paragraph;
+  }
+  input_.BeforeExternalEdit();
+  for (TParagraph* p = first; p; p = p->next) {
+    change(*p);
+    p->MarkForLayout();
+    if (p == last) break;
+  }
+  return true;
+}
+
+void TRichText::ParagraphsChanged() {
+  paint_.LayoutDocument();
+  UpdateScrollBars();
+  EnsureCaretVisible();
+  Invalidate();
+  emit CaretFormatChanged();
+  Changed();
+}
+
+void TRichText::SetParagraphSpacing(int spaceBefore, int lineSpacing, int spaceAfter) {
+  if (ForSelectedParagraphs([&](TParagraph& p) {
+        p.spaceBefore = spaceBefore;
+        p.lineSpacing = lineSpacing;
+        p.spaceAfter = spaceAfter;
+      }))
+    ParagraphsChanged();
+}
+
+void TRichText::SetParagraphIndents(int firstIndent, int leftIndent, int rightIndent) {
+  if (ForSelectedParagraphs([&](TParagraph& p) {
+        p.firstIndent = firstIndent;
+        p.leftIndent = leftIndent;
+        p.rightIndent = rightIndent;
+      }))
+    ParagraphsChanged();
+}
+
+void TRichText::Reformat() {
+  if (Locked()) return;
+  paint_.RelayoutAll();
+  inputLayout_.TakeChanges();
+  UpdateScrollBars();
+  Invalidate();
+  EnsureCaretVisible();
+}
+
+bool TRichText::FindText(std::string_view text, bool backward) {
+  if (!findFinder_.FindText(text, backward)) return false;
+  const ViewState before = Snapshot();
+  const TTextPos start = DocumentPosition(findFinder_.FoundStart());
+  const TTextPos end{start.paragraph, start.position + findFinder_.FoundLength()};
+  // Forward the caret goes after the match, backward before it.
+  if (backward) {
+    input_.SetSelection(end, start);
+  } else {
+    input_.SetSelection(start, end);
+  }
+  AfterCommand(before, false);
+  return true;
+}
+
+void TRichText::BeginUpdate() {
+  ++lockCount_;
+  paint_.BeginUpdate();
+}
+
+void TRichText::EndUpdate() {
+  if (lockCount_ == 0) return;
+  --lockCount_;
+  paint_.EndUpdate();
+  if (lockCount_ == 0) Reformat();
+}
+
+// ---- geometry ------------------------------------------------------------------------
+
+QRect TRichText::CaretRect() {
+  const TDocPos c = input_.Cursor();
+  if (!c.line) return {};
+  const TTextHeader& h = doc_.header;
+  int top = c.line->top;
+  int height = c.line->height;
+  // The caret spans the text, not the paragraph's spacing.
+  if (c.line == c.paragraph->firstLine) {
+    const int before = std::max(0, h.TwipsToPixelsY(c.paragraph->spaceBefore));
+    top += before;
+    height -= before;
+  }
+  if (!c.line->next) height -= std::max(0, h.TwipsToPixelsY(c.paragraph->spaceAfter));
+  height = std::max(height, 4);
+  const int x = paint_.CharX(c.paragraph, c.line, c.index) - horizontalScrollBar()->value();
+  return QRect(x, top - verticalScrollBar()->value(), input_.Inserting ? 1 : 2, height);
+}
+
+TTextPos TRichText::PositionAt(const QPoint& point, bool* atLineEnd) {
+  const int x = point.x() + horizontalScrollBar()->value();
+  const int y = point.y() + verticalScrollBar()->value();
+  const TLineHit hit = paint_.HitTest(x, y);
+  if (atLineEnd) *atLineEnd = false;
+  if (!hit.line) return {doc_.firstParagraph, 0};
+  const int index = paint_.IndexAtX(hit.paragraph, hit.line, x);
+  if (atLineEnd) *atLineEnd = index == hit.line->length && hit.line->next;
+  return {hit.paragraph, TRTFTextPaint::ParagraphOffset(hit.paragraph, hit.line, index)};
+}
+
+TTextPos TRichText::DocumentPosition(int position) const {
+  // Positions count each paragraph's characters plus one for its end.
+  for (TParagraph* p = doc_.firstParagraph; p; p = p->next) {
+    const int length = p->TextLength();
+    if (position <= length) return {p, std::max(position, 0)};
+    position -= length + 1;
+  }
+  TParagraph* last = doc_.LastParagraph();
+  return {last, last->TextLength()};
+}
+
+int TRichText::ParagraphCount() const {
+  int n = 0;
+  for (const TParagraph* p = doc_.firstParagraph; p; p = p->next) ++n;
+  return n;
+}
+
+void TRichText::EnsureCaretVisible() {
+  const TDocPos c = input_.Cursor();
+  if (!c.line) return;
+  QScrollBar* v = verticalScrollBar();
+  QScrollBar* h = horizontalScrollBar();
+  const int viewHeight = viewport()->height();
+  const int top = c.line->top;
+  const int bottom = top + c.line->height;
+  if (top < v->value() || bottom - top > viewHeight) {
+    v->setValue(top);
+  } else if (bottom > v->value() + viewHeight) {
+    v->setValue(bottom - viewHeight);
+  }
+  const int viewWidth = viewport()->width();
+  const int x = paint_.CharX(c.paragraph, c.line, c.index);
+  // A little of the text before the caret stays in view.
+  const int margin = std::min(32, viewWidth / 4);
+  if (x < h->value()) {
+    h->setValue(std::max(0, x - margin));
+  } else if (x + 2 > h->value() + viewWidth) {
+    h->setValue(x + 2 - viewWidth + margin);
+  }
+}
+
+void TRichText::UpdateScrollBars() {
+  const int viewHeight = viewport()->height();
+  const int viewWidth = viewport()->width();
+  QScrollBar* v = verticalScrollBar();
+  v->setRange(0, std::max(0, paint_.DocumentHeight() - viewHeight));
+  v->setPageStep(std::max(viewHeight, 1));
+  v->setSingleStep(std::max<int>(doc_.defaultLineHeight, 8));
+  QScrollBar* h = horizontalScrollBar();
+  // Wrapped at the window there is nothing to scroll sideways.
+  const int contentWidth = paint_.WordWrap() ? 0 : paint_.WrapWidth() + 2;
+  h->setRange(0, std::max(0, contentWidth - viewWidth));
+  h->setPageStep(std::max(viewWidth, 1));
+  h->setSingleStep(16);
+  input_.viewHeight = viewHeight;
+  SyncViewToInput();
+}
+
+void TRichText::SyncViewToInput() {
+  input_.viewTop = verticalScrollBar()->value();
+  input_.viewLeft = horizontalScrollBar()->value();
+}
+
+void TRichText::UpdateResolution() {
+  paint_.SetResolution(logicalDpiX(), logicalDpiY());
+}
+
+void TRichText::UpdateWindowWidth() {
+  paint_.SetWindowWidth(std::max(viewport()->width(), 1));
+  UpdateScrollBars();
+  Invalidate();
+}
+
+void TRichText::RestartCaretBlink() {
+  caretShown_ = true;
+  if (hasFocus()) caretTimer_.start();
+}
+
+void TRichText::NoteCaretFormat() {
+  const TTextPos c = input_.CursorPos();
+  if (SameFormat(input_.typingAttr, shownAttr_) && c.paragraph == shownParagraph_ &&
+      doc_.Generation() == shownGeneration_)
+    return;
+  shownAttr_ = input_.typingAttr;
+  shownParagraph_ = c.paragraph;
+  shownGeneration_ = doc_.Generation();
+  emit CaretFormatChanged();
+}
+
+// ---- commands and repainting --------------------------------------------------------------
+
+TRichText::ViewState TRichText::Snapshot() {
+  ViewState s;
+  s.caret = CaretRect();
+  s.selection = input_.HasSelection();
+  s.documentHeight = paint_.DocumentHeight();
+  s.paragraphs = ParagraphCount();
+  return s;
+}
+
+void TRichText::AfterCommand(const ViewState& before, bool edited) {
+  // Paragraphs an edit marked without the editing layer laying them out
+  // (undo, paste) are laid out here; this also places every line below.
+  if (edited) paint_.LayoutDocument();
+  const TPaintInputLayout::Changes changes = inputLayout_.TakeChanges();
+  const int oldTop = verticalScrollBar()->value();
+  const int oldLeft = horizontalScrollBar()->value();
+  UpdateScrollBars();
+  EnsureCaretVisible();
+  SyncViewToInput();
+  RestartCaretBlink();
+  NoteCaretFormat();
+
+  // Lines an edit changed in place carry a mark until they are drawn.
+  const int top = verticalScrollBar()->value();
+  const int width = viewport()->width();
+  const int height = viewport()->height();
+  QRegion dirty;
+  for (TParagraph* p = doc_.firstParagraph; p; p = p->next)
+    for (TLine* l = p->firstLine; l; l = l->next) {
+      if (!(l->lineFlags & lfChanged)) continue;
+      l->lineFlags &= uint8_t(~lfChanged);
+      const QRect r(0, l->top - top, width, l->height);
+      if (r.bottom() >= 0 && r.top() < height) dirty += r;
+    }
+  if (Locked()) return;
+  if (top != oldTop || horizontalScrollBar()->value() != oldLeft) return;  // scrolling repaints it all
+  if (before.selection || input_.HasSelection()) {
+    viewport()->update();
+    return;
+  }
+  dirty += before.caret;
+  dirty += CaretRect();
+  if (edited) {
+    int movedFrom = -1;
+    if (changes.movedFromY >= 0) movedFrom = changes.movedFromY;
+    if (before.documentHeight != paint_.DocumentHeight() || before.paragraphs != ParagraphCount()) {
+      const int caretTop = before.caret.top() + top;
+      movedFrom = movedFrom < 0 ? caretTop : std::min(movedFrom, caretTop);
+    }
+    // Everything from the first line that moved down to the window's end.
+    if (movedFrom >= 0) dirty += QRect(0, movedFrom - top, width, height);
+  }
+  viewport()->update(dirty);
+}
+
+bool TRichText::TypeCharacters(const std::string& chars) {
+  if (chars.empty()) return false;
+  const ViewState before = Snapshot();
+  bool edited = false, notify = false;
+  for (char ch : chars) {
+    const TKeyResult r = input_.KeyPress(uint8_t(ch));
+    edited |= r.changed;
+    notify |= r.notify;
+  }
+  AfterCommand(before, edited);
+  if (notify) Changed();
+  return true;
+}
+
+// ---- events ---------------------------------------------------------------------------------
+
+bool TRichText::event(QEvent* e) {
+  // Tab belongs to the text, not to the focus chain, while tabs are wanted.
+  if (e->type() == QEvent::KeyPress && input_.wantTabs) {
+    auto* k = static_cast<QKeyEvent*>(e);
+    if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
+      keyPressEvent(k);
+      return true;
+    }
+  }
+  return QAbstractScrollArea::event(e);
+}
+
+bool TRichText::focusNextPrevChild(bool next) {
+  if (input_.wantTabs) return false;
+  return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
+void TRichText::keyPressEvent(QKeyEvent* e) {
+  int qtKey = e->key();
+  Qt::KeyboardModifiers modifiers = e->modifiers();
+  if (OnKeyDown) {
+    OnKeyDown(qtKey, modifiers);
+    if (qtKey == 0) {
+      e->accept();
+      return;
+    }
+  }
+  const ViewState before = Snapshot();
+  const TKey key = EditorKeyOf(qtKey);
+  TModifiers mods = EditorModifiersOf(modifiers);
+  if (qtKey == Qt::Key_Backtab) mods |= kShift;
+  const TKeyResult r = input_.KeyDown(key, mods);
+  if (r.scrolled) verticalScrollBar()->setValue(input_.viewTop);
+  bool edited = r.changed;
+  bool notify = r.consumed && KeyNotifies(key, mods, r);
+  bool handled = r.consumed;
+  if (!r.consumed) {
+    const std::string chars = TypedCharacters(qtKey, modifiers, e->text());
+    for (char ch : chars) {
+      const TKeyResult typed = input_.KeyPress(uint8_t(ch));
+      edited |= typed.changed;
+      notify |= typed.notify;
+      handled = true;
+    }
+  }
+  if (!handled) {
+    // Not the editor's key: menus and the window may use it.
+    e->ignore();
+    return;
+  }
+  AfterCommand(before, edited);
+  if (notify) Changed();
+  e->accept();
+}
+
+void TRichText::inputMethodEvent(QInputMethodEvent* e) {
+  TypeCharacters(CommittedCharacters(e->commitString()));
+  e->accept();
+}
+
+QVariant TRichText::inputMethodQuery(Qt::InputMethodQuery query) const {
+  auto* self = const_cast<TRichText*>(this);
+  switch (query) {
+    case Qt::ImEnabled: return true;
+    case Qt::ImCursorRectangle: return self->CaretRect().translated(viewport()->pos());
+    case Qt::ImHints: return int(Qt::ImhMultiLine);
+    default: return QAbstractScrollArea::inputMethodQuery(query);
+  }
+}
+
+void TRichText::paintEvent(QPaintEvent* e) {
+  QPainter painter(viewport());
+  const QRect r = e->rect();
+  painter.fillRect(r, QtColorOf(files_.backgroundColor));
+  if (Locked() || paint_.InLayout()) return;
+  TPainterCanvas canvas(painter, fonts_, pictures_);
+  TSelectionRange selection;
+  const TSelectionRange* shown = nullptr;
+  if (input_.HasSelection()) {
+    const TTextPos a = input_.SelectionStart(), b = input_.SelectionEnd();
+    selection = {a.paragraph, a.position, b.paragraph, b.position};
+    shown = &selection;
+  }
+  const int top = verticalScrollBar()->value();
+  const int left = horizontalScrollBar()->value();
+  paint_.DrawLines(canvas, -left, -top, r.top() + top, r.bottom() + 1 + top, shown);
+  if (hasFocus() && caretShown_) {
+    const QRect caret = CaretRect();
+    if (caret.intersects(r)) painter.fillRect(caret, Qt::black);
+  }
+}
+
+void TRichText::resizeEvent(QResizeEvent* e) {
+  QAbstractScrollArea::resizeEvent(e);
+  UpdateWindowWidth();
+}
+
+void TRichText::showEvent(QShowEvent* e) {
+  QAbstractScrollArea::showEvent(e);
+  UpdateResolution();
+  UpdateWindowWidth();
+}
+
+void TRichText::focusInEvent(QFocusEvent* e) {
+  QAbstractScrollArea::focusInEvent(e);
+  RestartCaretBlink();
+  viewport()->update(CaretRect());
+}
+
+void TRichText::focusOutEvent(QFocusEvent* e) {
+  QAbstractScrollArea::focusOutEvent(e);
+  caretTimer_.stop();
+  caretShown_ = false;
+  selecting_ = false;
+  viewport()->update(CaretRect());
+}
+
+void TRichText::mousePressEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  setFocus(Qt::MouseFocusReason);
+  const ViewState before = Snapshot();
+  bool atLineEnd = false;
+  const TTextPos pos = PositionAt(e->position().toPoint(), &atLineEnd);
+  if (e->modifiers() & Qt::ShiftModifier) {
+    // Shift+click extends from the selection's fixed end, or the caret.
+    TTextPos anchor = input_.CursorPos();
+    if (input_.HasSelection())
+      anchor = anchor == input_.SelectionEnd() ? input_.SelectionStart() : input_.SelectionEnd();
+    input_.SetSelection(anchor, pos);
+    mouseAnchor_ = anchor;
+  } else {
+    input_.SetCursor(pos, atLineEnd);
+    mouseAnchor_ = pos;
+  }
+  selecting_ = true;
+  AfterCommand(before, false);
+}
+
+void TRichText::mouseMoveEvent(QMouseEvent* e) {
+  if (!selecting_ || !(e->buttons() & Qt::LeftButton)) return;
+  const ViewState before = Snapshot();
+  QPoint point = e->position().toPoint();
+  // Dragging past the window's edge scrolls the text under the mouse.
+  QScrollBar* v = verticalScrollBar();
+  if (point.y() < 0) v->setValue(v->value() - v->singleStep());
+  if (point.y() >= viewport()->height()) v->setValue(v->value() + v->singleStep());
+  bool atLineEnd = false;
+  const TTextPos pos = PositionAt(point, &atLineEnd);
+  if (pos == mouseAnchor_) {
+    input_.SetCursor(pos, atLineEnd);
+  } else {
+    input_.SetSelection(mouseAnchor_, pos);
+  }
+  AfterCommand(before, false);
+}
+
+void TRichText::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) selecting_ = false;
+}
+
+void TRichText::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  SelectWordAt(PositionAt(e->position().toPoint()));
+  selecting_ = false;
+}
+
+void TRichText::SelectWordAt(const TTextPos& pos) {
+  if (!pos.paragraph) return;
+  const std::string text = ParagraphText(pos.paragraph);
+  const int n = int(text.size());
+  auto alnum = [&](int i) { return i >= 0 && i < n && IsAlphaNumeric1252(uint8_t(text[size_t(i)])); };
+  int start = pos.position, end = pos.position;
+  if (!alnum(start) && alnum(start - 1)) --start;  // just after a word's end
+  if (!alnum(start)) return;
+  while (alnum(start - 1)) --start;
+  while (alnum(end)) ++end;
+  const ViewState before = Snapshot();
+  input_.SetSelection({pos.paragraph, start}, {pos.paragraph, end});
+  AfterCommand(before, false);
+}
+
+void TRichText::scrollContentsBy(int, int) {
+  SyncViewToInput();
+  viewport()->update();
+}
+
+}  // namespace quill
