@@ -60,8 +60,9 @@ TReplaceResult ReplaceHandler(TFindTarget& target, const TFindOptions& options) 
     finder.SetPosition(sel.start);
     if (finder.FindNext(options.text) && finder.FoundStart() == sel.start && finder.FoundLength() == sel.length) {
       target.BeforeReplace();
-      if (!finder.ReplaceFound(options.replacement)) return TReplaceResult::Failed;
+      const bool replaced = finder.ReplaceFound(options.replacement);
       target.RefreshAfterReplace();
+      if (!replaced) return TReplaceResult::Failed;
       SelectFound(target, finder, !options.up);
       target.Changed();
       return TReplaceResult::Replaced;

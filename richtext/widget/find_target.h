@@ -39,9 +39,13 @@ class TFindTarget {
   virtual void ScrollCursorIntoView() = 0;
   // False when read only or the document is not ready for editing.
   virtual bool CanEdit() = 0;
-  // Called before the finder changes the document (one undo step).
+  // Called before the finder changes the document (one undo step). Until
+  // RefreshAfterReplace the paragraphs are being changed without layout, and
+  // a replace-all lets paint events through while it polls for Escape, so
+  // the window should not paint from its old lines meanwhile.
   virtual void BeforeReplace() = 0;
-  // Called after the finder changed the document: re-lay out and repaint.
+  // Called after the finder changed the document (also when a replacement
+  // failed): re-lay out and repaint.
   virtual void RefreshAfterReplace() = 0;
   // The change notification.
   virtual void Changed() = 0;
