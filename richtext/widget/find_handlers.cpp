@@ -34,6 +34,16 @@ class TStopCheck {
   std::function<bool()> saved_;
 };
 
+// Whether the selection is a match of the text: as a search down from its
+// start or up from its end finds it (with a wildcard the two may differ).
+bool IsMatch(TTextFinder& finder, const TFindRange& sel, std::string_view text) {
+  if (sel.length <= 0) return false;
+  finder.SetPosition(sel.start);
+  if (finder.FindNext(text) && finder.FoundStart() == sel.start && finder.FoundLength() == sel.length) return true;
+  finder.SetPosition(sel.start + sel.length);
+  return finder.FindPrevious(text) && finder.FoundStart() == sel.start && finder.FoundLength() == sel.length;
+}
+
 }  // namespace
 
 bool FindHandler(TFindTarget& target, const TFindOptions& options) {
@@ -55,18 +65,14 @@ TReplaceResult ReplaceHandler(TFindTarget& target, const TFindOptions& options) 
   SetOptions(finder, options);
   // Only a selection that still is a match gets replaced: the cursor may
   // have moved, or the text changed, since the last Find Next.
-  const TFindRange sel = target.Selection();
-  if (sel.length > 0) {
-    finder.SetPosition(sel.start);
-    if (finder.FindNext(options.text) && finder.FoundStart() == sel.start && finder.FoundLength() == sel.length) {
-      target.BeforeReplace();
-      const bool replaced = finder.ReplaceFound(options.replacement);
-      target.RefreshAfterReplace();
-      if (!replaced) return TReplaceResult::Failed;
-      SelectFound(target, finder, !options.up);
-      target.Changed();
-      return TReplaceResult::Replaced;
-    }
+  if (IsMatch(finder, target.Selection(), options.text)) {
+    target.BeforeReplace();
+    const bool replaced = finder.ReplaceFound(options.replacement);
+    target.RefreshAfterReplace();
+    if (!replaced) return TReplaceResult::Failed;
+    SelectFound(target, finder, !options.up);
+    target.Changed();
+    return TReplaceResult::Replaced;
   }
   return FindHandler(target, options) ? TReplaceResult::FoundNext : TReplaceResult::NotFound;
 }

@@ -147,6 +147,32 @@ TEST(ReplaceHandler, ReplacesOnlyASelectionThatStillMatches) {
   EXPECT_EQ(Paragraphs(e.doc), Strings{"red car, red bus"});
 }
 
+TEST(ReplaceHandler, AWildcardMatchFoundUpIsReplacedAsFound) {
+  // Up, "c*t" runs from the nearest c before the last t; down from the
+  // first t after the c. Each direction's match is replaced as selected.
+  struct Case {
+    bool up;
+    std::string result;
+  };
+  for (const Case& c : {Case{true, "X."}, Case{false, "X mat."}}) {
+    Editor e("{\\rtf1 cat mat.}");
+    TFindOptions o;
+    o.text = "c*t";
+    o.replacement = "X";
+    o.up = c.up;
+    e.target.Select(c.up ? 8 : 0, 0, true);
+    ASSERT_EQ(ReplaceHandler(e.target, o), TReplaceResult::FoundNext);
+    EXPECT_EQ(ReplaceHandler(e.target, o), TReplaceResult::Replaced);
+    EXPECT_EQ(Paragraphs(e.doc), Strings{c.result});
+    // Turning round after a find still replaces the selected match.
+    Editor turned("{\\rtf1 cat mat.}");
+    o.up = !c.up;
+    turned.target.Select(0, c.up ? 7 : 3, true);
+    EXPECT_EQ(ReplaceHandler(turned.target, o), TReplaceResult::Replaced);
+    EXPECT_EQ(Paragraphs(turned.doc), Strings{c.result});
+  }
+}
+
 TEST(ReplaceHandler, ReadOnlyEditorIsLeftAlone) {
   Editor e("{\\rtf1 red red}");
   e.input.readOnly = true;
