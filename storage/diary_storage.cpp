@@ -371,6 +371,7 @@ RebuildResult DiaryStorage::PackAndRebuild(const RebuildListener& listener) {
         result.recordsBefore = PhysicalRecords();
         XbEnv1.SetDeleted(false);
         DiaryEngine.CloseIndexes();
+        if (listener.idle) listener.idle();
         step = RebuildStep::KeepFiles;
         kept = KeepFilesBeforePack(folder_);
         step = RebuildStep::Pack;

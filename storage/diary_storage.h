@@ -29,6 +29,9 @@ inline constexpr const char* kDiaryMemoName = "QUILLBK.FPT";
 struct RebuildListener {
     std::function<void(RebuildPhase)> phaseStarted;
     std::function<void(RebuildPhase, int percent)> progress;
+    // Where pending window events may be let through between steps (once
+    // the index files are closed, before they are deleted).
+    std::function<void()> idle;
 };
 
 struct RebuildResult {
