@@ -46,8 +46,8 @@ void TRebuildInd::FormCreate() { gauge_ = TRebuildGauge(); }
 
 void TRebuildInd::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (activated_) return;
-    activated_ = true;
+    if (activationQueued_) return;
+    activationQueued_ = true;
     // Once the dialog is on screen and its modal loop runs.
     QMetaObject::invokeMethod(this, &TRebuildInd::FormActivate, Qt::QueuedConnection);
 }
@@ -58,7 +58,10 @@ void TRebuildInd::SetWhatAmIDoing(const QString& text) {
 }
 
 void TRebuildInd::FormActivate() {
-    if (working_) return;
+    // The work is done once per showing of the dialog, however often it is
+    // activated.
+    if (activated_) return;
+    activated_ = true;
     working_ = true;
     Gauge1->show();
     WhatAmIDoing->setText(QString());

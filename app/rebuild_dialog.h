@@ -47,6 +47,7 @@ private:
 
     DiaryStorage& storage_;
     TRebuildGauge gauge_;
+    bool activationQueued_ = false;
     bool activated_ = false;
     bool working_ = false;
     bool closing_ = false;  // only the posted request may close it

@@ -167,9 +167,14 @@ TEST(RebuildDialog, ClosesThroughThePostedRequestAfterTheWork) {
     EXPECT_FALSE(dialog.Working());
     EXPECT_TRUE(dialog.isVisible()) << "the close is posted, not done inside the activation";
     EXPECT_EQ(f.Records(), 26u);
-    QCoreApplication::processEvents();  // the queued activation does nothing twice, then the close
+    std::vector<std::string> kept;
+    for (const auto& e : fs::directory_iterator(f.folder + "backups")) kept.push_back(e.path().string());
+    ASSERT_EQ(kept.size(), 1u);
+    QCoreApplication::processEvents();  // the queued activation, which must not work twice, then the close
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(f.Records(), 26u);
+    // A second pack would have replaced the files kept by the first.
+    EXPECT_EQ(CheckDiaryFiles(kept[0]).records.size(), 30u);
     EXPECT_TRUE(boxes.shown.empty());
 }
 
