@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -112,7 +113,7 @@ TEST_F(StorageTool, BadArgumentsAreRefused) {
 
 TEST_F(StorageTool, MissingDiaryIsAnErrorAndNothingIsCreated) {
     TempFolder empty;
-    for (const std::string args : {"list", "show 20240101", "check", "put 20240101 /etc/hostname", "repair"}) {
+    for (const std::string args : {"list", "show 20240101", "check", "put 20240101 /etc/hostname", "repair", "rebuild"}) {
         std::string out;
         EXPECT_EQ(RunCommand(std::string(QUILL_TOOL) + " --dir " + empty.path() + " " + args + " 2>&1", &out), 1)
             << args;
@@ -128,7 +129,7 @@ TEST_F(StorageTool, DiaryLockedByARunningProgram) {
     ASSERT_EQ(Tool("put 20240105 " + WriteFile("a.rtf", "{\\rtf1 one}"), &out), 0) << out;
     auto running = test::OpenDiary(dir_.path());  // the program holds the table exclusively
     for (const std::string& args : std::vector<std::string>{"list", "show 20240105", "put 20240105 " + WriteFile("b.rtf", "{\\rtf1 two}"),
-                                                            "repair", "restore " + DateToKey(Today())}) {
+                                                            "repair", "rebuild", "restore " + DateToKey(Today())}) {
         EXPECT_EQ(Tool(args, &out), 1) << args;
         EXPECT_NE(out.find("in use by a running program"), std::string::npos) << args << ": " << out;
     }
@@ -226,6 +227,35 @@ TEST_F(StorageTool, RepairOnAHealthyDiaryKeepsACopyAndChangesNoEntry) {
     ASSERT_EQ(Tool("list", &out, false), 0);
     EXPECT_EQ(out, "20240101\t13\n20240102\t13\n20240103\t13\n");
     EXPECT_EQ(Tool("check", &out), 0) << out;
+}
+
+TEST_F(StorageTool, RebuildPacksWithAProgressLineAndKeepsTheFilesAsTheyWere) {
+    {
+        auto s = test::OpenDiary(dir_.path());
+        for (int d = 1; d <= 9; ++d) test::SaveDay(*s, D(2024, 2, d), test::EntryFor(D(2024, 2, d)));
+        for (int d : {2, 5, 6}) test::SaveDay(*s, D(2024, 2, d), "");
+    }
+    const std::string dbf = Slurp(dir_.path() + "QUILLBK.DBF");
+    std::string out;
+    ASSERT_EQ(Tool("rebuild", &out), 0) << out;
+    // Not a terminal: one line per phase, written when it is over.
+    EXPECT_NE(out.find("Permanently removing deleted tasks: 100%\nRebuilding indexes: 100%\n"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("packed and rebuilt: 6 records, 3 removed record(s) gone"), std::string::npos) << out;
+    std::vector<DiaryBackup> kept;
+    for (const auto& b : ListBackups(dir_.path()))
+        if (b.name.rfind("before-pack-", 0) == 0) kept.push_back(b);
+    ASSERT_EQ(kept.size(), 1u) << out;
+    EXPECT_NE(out.find("kept in " + kept[0].path), std::string::npos) << out;
+    EXPECT_EQ(Slurp(kept[0].path + "QUILLBK.DBF"), dbf);
+    EXPECT_EQ(Tool("check", &out), 0) << out;
+    ASSERT_EQ(Tool("list", &out, false), 0);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 6) << out;
+    EXPECT_EQ(out.find("20240205"), std::string::npos) << out;
+    // The backups command names the folder.
+    ASSERT_EQ(Tool("backups", &out), 0);
+    EXPECT_NE(out.find(kept[0].name), std::string::npos) << out;
+    EXPECT_EQ(Tool("rebuild now", &out), 2) << out;
 }
 
 // Every kind of damage repair salvages at once: a table cut inside its last
