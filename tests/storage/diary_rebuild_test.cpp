@@ -170,7 +170,8 @@ TEST(DiaryRebuild, IndexPhaseReportsFillTheGauge) {
                            EXPECT_EQ(p, phases.back());
                            gauge.Report(percent);
                            if (p == RebuildPhase::Pack) packTop = std::max(packTop, gauge.Position());
-                       }});
+                       },
+                       {}});
     EXPECT_EQ(phases, (std::vector<RebuildPhase>{RebuildPhase::Pack, RebuildPhase::Index}));
     EXPECT_EQ(packTop, 100);
     EXPECT_EQ(gauge.Position(), 100) << "the index build rises from 0 to 100 four times";
