@@ -17,8 +17,6 @@ namespace {
 using test::EditorUnderTest;
 using test::TempFolder;
 
-std::string Fixture(const std::string& name) { return std::string(QUILL_FIXTURES) + "/" + name; }
-
 TEST(EditorOperations, ClearGivesAnEmptyPageInTheControlsFont) {
   EditorUnderTest e;
   EXPECT_TRUE(e->IsTextEmpty());
