@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+
+#include "richtext/find/text_finder.h"
 
 namespace quill {
 namespace {
@@ -66,6 +69,36 @@ TEST(EntryMatcher, DamagedRtfIsSearchedAsFarAsItReads) {
     EXPECT_TRUE(m.Contains("{\\rtf1\\ansi {\\b visible text", "visible"));
     EXPECT_FALSE(m.Contains("{\\rtf1\\ansi {\\*\\mystery hidden}shown\\par}", "hidden"));
     EXPECT_TRUE(m.Contains("{\\rtf1\\ansi {\\*\\mystery hidden}shown\\par}", "shown"));
+}
+
+// The quick look before the finder must never rule out an entry the finder
+// would find: random entries and patterns, compared with the finder alone.
+TEST(EntryMatcher, AgreesWithTheFinderOnRandomEntries) {
+    std::mt19937 rng(7);
+    // Letters in both cases (a few of them accented), a space, a "*" and a
+    // character outside the letters.
+    const std::string alphabet = "aAbBc \xe9\xc9*-";
+    const std::string rtfPieces[] = {"a", "A", "b", "B", "c", " ", "\\'e9", "\\'c9", "*", "-", "{\\b ab}", "\\par ", "\\line "};
+    int found = 0;
+    EntryMatcher m;
+    for (int round = 0; round < 3000; ++round) {
+        std::string body;
+        for (int i = std::uniform_int_distribution<int>(0, 40)(rng); i > 0; --i)
+            body += rtfPieces[std::uniform_int_distribution<size_t>(0, std::size(rtfPieces) - 1)(rng)];
+        std::string pattern;
+        for (int i = std::uniform_int_distribution<int>(1, 5)(rng); i > 0; --i)
+            pattern += alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
+        const std::string entry = Rtf(body);
+        TRTFText doc;
+        TRTFTextIo io(doc);
+        io.LoadFromBytes(entry);
+        TTextFinder finder(&doc);
+        const bool expected = finder.FindText(pattern, false);
+        EXPECT_EQ(m.Contains(entry, pattern), expected) << "entry " << entry << " pattern '" << pattern << "'";
+        found += expected;
+    }
+    EXPECT_GT(found, 300) << "the cases must include matches";
+    EXPECT_LT(found, 2700) << "and misses";
 }
 
 }  // namespace
