@@ -11,15 +11,15 @@ namespace quill {
 
 namespace {
 
-constexpr int kCellWidth = 36;
-constexpr int kCellHeight = 22;
+constexpr int kCellWidth = 40;
+constexpr int kCellHeight = 24;
 
 }  // namespace
 
 TCalendarWithGlyphs::TCalendarWithGlyphs(QWidget* parent) : QWidget(parent), date_(Today()) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
 void TCalendarWithGlyphs::SetStartOfWeek(int day) {

@@ -64,7 +64,7 @@ TDateSelector::TDateSelector(QWidget* parent) : QDialog(parent) {
     auto* column = new QVBoxLayout(this);
     column->setSizeConstraint(QLayout::SetFixedSize);
     column->addWidget(ShowDatePanel);
-    column->addWidget(Calendar, 0, Qt::AlignHCenter);
+    column->addWidget(Calendar);
     column->addLayout(moves);
     column->addLayout(closing);
 
