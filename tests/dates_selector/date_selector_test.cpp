@@ -95,6 +95,20 @@ TEST(DateSelector, WeeksStartOnSundayAndCellsOutsideTheMonthAreBlank) {
     }
 }
 
+TEST(DateSelector, TheGridCanStartItsWeeksOnAnotherDay) {
+    TCalendarWithGlyphs cal;
+    cal.SetCalendarDate(D(2024, 9, 10));  // 1 September 2024 was a Sunday
+    cal.SetStartOfWeek(1);
+    EXPECT_EQ(cal.CellText(0, 0), "Mon");
+    EXPECT_EQ(cal.CellText(6, 0), "Sun");
+    EXPECT_EQ(cal.CellText(6, 1), "1");
+    EXPECT_EQ(cal.CellText(0, 2), "2");
+    int col = 0, row = 0;
+    ASSERT_TRUE(cal.CellOfDay(30, col, row));
+    EXPECT_EQ(col, 0);
+    EXPECT_EQ(row, 6);  // a month can need all six week rows
+}
+
 TEST(DateSelector, MarkedDaysCarryTheMarkImage) {
     Selector s(D(2024, 3, 20), {D(2024, 3, 5), D(2024, 3, 6)});
     const QImage grid = s.dlg.Calendar->grab().toImage().convertToFormat(QImage::Format_RGB32);

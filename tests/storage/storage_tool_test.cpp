@@ -226,6 +226,12 @@ TEST_F(StorageTool, SearchListsTheMatchingDaysInDateOrder) {
     }
     Tool("search cat", &out);
     EXPECT_NE(out.find("No matches"), std::string::npos) << out;
+    // Without the index the table's own order is walked; the days still come
+    // out in date order.
+    fs::remove(dir_.path() + kDiaryIndexName);
+    EXPECT_EQ(Tool("search dog", &out, false), 0);
+    EXPECT_EQ(out, "20240115\n20240301\n20250101\n");
+    EXPECT_FALSE(fs::exists(dir_.path() + kDiaryIndexName)) << "the search changed nothing";
 }
 
 TEST_F(StorageTool, DiaryLockedByARunningProgram) {
