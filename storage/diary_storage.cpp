@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <exception>
+#include <fstream>
+#include <iterator>
 
 #include "storage/diary_backups.h"
 #include "storage/rebuild_gauge.h"
@@ -10,6 +12,28 @@
 #include "storage/xb_error.h"
 
 namespace quill {
+
+namespace {
+
+// A memo file exactly as a new table gets it, before any text went in: the
+// header alone, its next free block right after the header. A first start
+// killed after writing it and before the table leaves it behind; it holds no
+// entry, so the next start may create the diary over it.
+bool IsUntouchedNewMemo(const std::string& path) {
+    constexpr size_t kHeaderBytes = 512;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.size() != kHeaderBytes) return false;
+    const auto byte = [&](size_t i) { return unsigned(static_cast<unsigned char>(bytes[i])); };
+    const unsigned nextFree = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+    const unsigned blockSize = byte(6) << 8 | byte(7);
+    if (blockSize == 0 || nextFree != (kHeaderBytes + blockSize - 1) / blockSize) return false;
+    if (byte(4) != 0 || byte(5) != 0) return false;
+    return bytes.find_first_not_of('\0', 8) == std::string::npos;
+}
+
+}  // namespace
 
 DiaryStorage::DiaryStorage(std::string diaryFolder) : folder_(WithTrailingSlash(std::move(diaryFolder))) {
     XbEngineStart();
@@ -92,6 +116,9 @@ bool DiaryStorage::OpenDiaryFile() {
         for (const char* other : {kDiaryMemoName, kDiaryIndexName}) {
             const std::string found = FindFileNoCase(folder_, other);
             if (found.empty()) continue;
+            if (other == kDiaryMemoName && FindFileNoCase(folder_, kDiaryIndexName).empty() &&
+                IsUntouchedNewMemo(found))
+                continue;
             lastError_ = std::string(kFileOpenErrorText) + ": the diary table " + folder_ + kDiaryTableName +
                          " is missing, but " + found +
                          " is there. Nothing was changed; restore the table file from a backup or copy "
