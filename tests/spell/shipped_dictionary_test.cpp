@@ -25,7 +25,8 @@ protected:
 TEST_F(ShippedDictionary, HoldsEverydayWordsAndTheAbbreviationsOfADiary) {
     for (const char* w : {"the", "don't", "I'm", "tomorrow", "Wednesday", "January", "Jan", "Dec",
                           "Mon", "Thu", "Dr", "Mrs", "St", "TV", "OK", "DVD", "USA", "UK", "www",
-                          "html", "org", "bulleted", "website", "email", "licensee", "ii", "vii"}) {
+                          "html", "org", "bulleted", "website", "email", "licensee", "ii", "vii",
+                          "acknowledgement", "oversized"}) {
         EXPECT_TRUE(engine_.IsWordCorrect(w)) << w;
     }
 }
