@@ -327,10 +327,10 @@ int main(int argc, char** argv) {
         else if (a == "--misspellings" && i + 1 < argc) misspellingsPath = argv[++i];
         else if (a == "--prose" && i + 1 < argc) prosePath = argv[++i];
         else if (a == "--compare" && i + 1 < argc) {
-            const std::string spec = argv[++i];
-            const size_t eq = spec.find('=');
-            candidates.push_back(eq == std::string::npos ? Candidate{spec, spec}
-                                                         : Candidate{spec.substr(0, eq), spec.substr(eq + 1)});
+            const std::string named = argv[++i];
+            const size_t eq = named.find('=');
+            candidates.push_back(eq == std::string::npos ? Candidate{named, named}
+                                                         : Candidate{named.substr(0, eq), named.substr(eq + 1)});
         }
         else {
             std::fprintf(stderr, "usage: bench_spell [--no-word-lists] [--show-misses] [--misspellings FILE] "
