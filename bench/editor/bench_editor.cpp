@@ -45,6 +45,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_figures.h"
 #include "richtext/input/rtf_text_input.h"
 #include "richtext/io/rtf_text_io.h"
 #include "richtext/io/rtf_writer.h"
@@ -57,6 +58,7 @@
 #include "richtext/widget/win1252_codec.h"
 
 using namespace quill;
+using quill::bench::Percentile;
 
 namespace {
 
@@ -87,13 +89,6 @@ Sample Time(F&& f) {
   const double c0 = ThreadCpuMs(), w0 = WallMs();
   f();
   return {ThreadCpuMs() - c0, WallMs() - w0};
-}
-
-double Percentile(std::vector<double> v, double q) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const size_t k = size_t(std::max(0.0, std::ceil(q * double(v.size())) - 1));
-  return v[std::min(k, v.size() - 1)];
 }
 
 std::vector<double> Cpu(const std::vector<Sample>& s) {

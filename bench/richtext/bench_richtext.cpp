@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_figures.h"
 #include "richtext/io/rtf_text_io.h"
 #include "richtext/io/rtf_writer.h"
 #include "richtext/io/text_writer.h"
@@ -30,17 +31,12 @@
 
 namespace fs = std::filesystem;
 using namespace quill;
+using quill::bench::CpuNow;
 
 namespace {
 
-// Figures are in CPU time of this process (and of unrtf's processes), so
-// that other work on a shared machine does not skew them.
-double CpuNow() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
+// Figures are in CPU time of this process (CpuNow) and of unrtf's
+// processes, so that other work on a shared machine does not skew them.
 double ChildrenCpu() {
   rusage ru{};
   getrusage(RUSAGE_CHILDREN, &ru);
