@@ -45,6 +45,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_documents.h"
+#include "bench/bench_figures.h"
 #include "richtext/input/rtf_text_input.h"
 #include "richtext/io/rtf_text_io.h"
 #include "richtext/io/rtf_writer.h"
@@ -57,6 +59,9 @@
 #include "richtext/widget/win1252_codec.h"
 
 using namespace quill;
+using quill::bench::Percentile;
+using quill::bench::TextLength;
+using quill::bench::WriteRtf;
 
 namespace {
 
@@ -87,13 +92,6 @@ Sample Time(F&& f) {
   const double c0 = ThreadCpuMs(), w0 = WallMs();
   f();
   return {ThreadCpuMs() - c0, WallMs() - w0};
-}
-
-double Percentile(std::vector<double> v, double q) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const size_t k = size_t(std::max(0.0, std::ceil(q * double(v.size())) - 1));
-  return v[std::min(k, v.size() - 1)];
 }
 
 std::vector<double> Cpu(const std::vector<Sample>& s) {
@@ -178,27 +176,11 @@ std::vector<int> ParagraphLengths(int totalChars, int shortest, int longest, std
   return v;
 }
 
-std::string WriteRtf(const TRTFText& doc) {
-  TStringWriteStream out;
-  TRTFWriter w(doc, out);
-  if (w.Write() != kWriteOk) {
-    std::fprintf(stderr, "bench_editor: writing RTF failed\n");
-    std::exit(1);
-  }
-  return std::move(out.bytes);
-}
-
 void ReadRtf(TRTFText& doc, const std::string& rtf) {
   if (ReadRtfDocument(doc, rtf) != 0) {
     std::fprintf(stderr, "bench_editor: reading RTF failed\n");
     std::exit(1);
   }
-}
-
-size_t TextLength(const TRTFText& doc) {
-  size_t n = 0;
-  for (const TParagraph* p = doc.firstParagraph; p; p = p->next) n += size_t(p->TextLength()) + 1;
-  return n;
 }
 
 // ---- Qt's side of the same text ---------------------------------------------------

@@ -15,21 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_figures.h"
 #include "richtext/model/document_append.h"
 #include "richtext/model/rtf_text.h"
 #include "richtext/widget/document_printing.h"
 
 using namespace quill;
+using quill::bench::CpuNow;
 
 namespace {
-
-// CPU time of this process, so that other work on a shared machine does not
-// skew the figures.
-double CpuNow() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
 
 const char* const kWords[] = {"the", "and", "I", "was", "to", "a", "of", "it", "in", "we", "today", "morning",
                               "rain", "walked", "garden", "letter", "mother", "wrote", "evening", "caf\xE9"};

@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_documents.h"
+#include "bench/bench_figures.h"
 #include "richtext/io/rtf_text_io.h"
 #include "richtext/io/rtf_writer.h"
 #include "richtext/io/text_writer.h"
@@ -30,17 +32,14 @@
 
 namespace fs = std::filesystem;
 using namespace quill;
+using quill::bench::CpuNow;
+using quill::bench::TextLength;
+using quill::bench::WriteRtf;
 
 namespace {
 
-// Figures are in CPU time of this process (and of unrtf's processes), so
-// that other work on a shared machine does not skew them.
-double CpuNow() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
+// Figures are in CPU time of this process (CpuNow) and of unrtf's
+// processes, so that other work on a shared machine does not skew them.
 double ChildrenCpu() {
   rusage ru{};
   getrusage(RUSAGE_CHILDREN, &ru);
@@ -104,23 +103,6 @@ void MakeEntry(TRTFText& doc, size_t bytes, std::mt19937& rng) {
       parLength = 20 + hundred(rng);
     }
   }
-}
-
-std::string WriteRtf(const TRTFText& doc) {
-  TStringWriteStream out;
-  TRTFWriter w(doc, out);
-  if (w.Write() != kWriteOk) {
-    std::fprintf(stderr, "bench_richtext: writing failed\n");
-    std::exit(1);
-  }
-  return std::move(out.bytes);
-}
-
-// Plain text of a document, as rtf2txt gives it (without the UTF-8 step).
-size_t TextLength(const TRTFText& doc) {
-  size_t n = 0;
-  for (const TParagraph* p = doc.firstParagraph; p; p = p->next) n += size_t(p->TextLength()) + 1;
-  return n;
 }
 
 // Takes the bytes into a 64 KB buffer that is emptied when full, as the

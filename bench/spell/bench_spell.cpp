@@ -17,6 +17,7 @@
 // the first table puts the shipped list beside the plain wamerican list it
 // replaced ("before") and checks the goals the shipped list must meet.
 
+#include "bench/bench_figures.h"
 #include "bench/spell/hunspell_pipe.h"
 #include "spell/engine/zelvo_spell.h"
 
@@ -38,6 +39,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using quill::TZelvoSpell;
+using quill::bench::Percentile;
 
 double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
@@ -136,14 +138,6 @@ struct Timings {
     std::vector<double> suggestMicros;  // one per flagged misspelling
     double perWordMicros = 0;           // lookup, plus suggestions when flagged
 };
-
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    size_t rank = static_cast<size_t>(p / 100.0 * v.size() + 0.999999);
-    rank = std::clamp<size_t>(rank, 1, v.size());
-    return v[rank - 1];
-}
 
 Quality MeasureEngine(TZelvoSpell& engine, const std::vector<Pair>& pairs,
                       const std::vector<std::string>& prose, Timings* timings) {
@@ -501,8 +495,8 @@ int main(int argc, char** argv) {
              ourQuality.within10 >= beforeQuality.within10);
     }
 
-    const double median = Percentile(ours.suggestMicros, 50);
-    const double p99 = Percentile(ours.suggestMicros, 99);
+    const double median = Percentile(ours.suggestMicros, 0.5);
+    const double p99 = Percentile(ours.suggestMicros, 0.99);
     const double ratioMiss = ours.perWordMicros > 0 ? huPerWordMiss / ours.perWordMicros : 0;
     const double ourPerLookup = lookupsPerSecond > 0 ? 1e6 / lookupsPerSecond : 0;
     const double ratioProse = ourPerLookup > 0 ? huPerWordProse / ourPerLookup : 0;
@@ -517,8 +511,8 @@ int main(int argc, char** argv) {
     speed("lookups per second (+ user dictionary)", Grouped(lookupsWithUser), "", "");
     speed("suggestions per word, median", Fixed(median / 1000, 3) + " ms", "<= 2 ms", Verdict(median <= 2000));
     speed("suggestions per word, 99th percentile", Fixed(p99 / 1000, 3) + " ms", "<= 20 ms", Verdict(p99 <= 20000));
-    speed("suggestions per word, slowest", Fixed(Percentile(ours.suggestMicros, 100) / 1000, 3) + " ms", "", "");
-    speed("main dictionary open (median of 20)", Fixed(Percentile(openMicros, 50) / 1000, 3) + " ms", "", "");
+    speed("suggestions per word, slowest", Fixed(Percentile(ours.suggestMicros, 1.0) / 1000, 3) + " ms", "", "");
+    speed("main dictionary open (median of 20)", Fixed(Percentile(openMicros, 0.5) / 1000, 3) + " ms", "", "");
     speed("memory: RSS after open", "+" + Grouped(double(rssOpen - rssBefore)) + " KB", "", "");
     speed("memory: RSS after the whole run", "+" + Grouped(double(rssWork - rssBefore)) + " KB", "", "");
     if (haveHunspell) {
@@ -582,8 +576,8 @@ int main(int argc, char** argv) {
     for (const auto& c : columns) qs.push_back(c.ok ? &c.quality : nullptr);
     QualityRows(qs, 20);
     listRow("suggestions median / p99", [](const ListColumn& c) {
-        return Fixed(Percentile(c.timings.suggestMicros, 50) / 1000, 2) + " / " +
-               Fixed(Percentile(c.timings.suggestMicros, 99) / 1000, 2) + " ms";
+        return Fixed(Percentile(c.timings.suggestMicros, 0.5) / 1000, 2) + " / " +
+               Fixed(Percentile(c.timings.suggestMicros, 0.99) / 1000, 2) + " ms";
     });
     if (showMisses) {
         for (const auto& c : columns) {

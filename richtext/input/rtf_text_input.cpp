@@ -389,23 +389,16 @@ void TRTFTextInput::ScrollPage(bool down) {
   viewTop = std::clamp(viewTop + (down ? viewHeight : -viewHeight), 0, maxTop);
 }
 
-void TRTFTextInput::PageUp(bool shift) {
-  BeginMove(shift);
-  const TDocPos c = Cursor();
-  const int inView = std::max(c.line->top - viewTop, 0);
-  ScrollPage(false);
-  TParagraph* p = nullptr;
-  TLine* l = LineAtY(viewTop + inView + 1, p);
-  Place({p, l, IndexAt(p, l, viewLeft)});
-  preferredX = XOf(Cursor());
-  EndMove(shift);
-}
+void TRTFTextInput::PageUp(bool shift) { MovePage(false, shift); }
 
-void TRTFTextInput::PageDown(bool shift) {
+void TRTFTextInput::PageDown(bool shift) { MovePage(true, shift); }
+
+void TRTFTextInput::MovePage(bool down, bool shift) {
   BeginMove(shift);
   const TDocPos c = Cursor();
+  // The cursor keeps its place in the view while the view scrolls.
   const int inView = std::max(c.line->top - viewTop, 0);
-  ScrollPage(true);
+  ScrollPage(down);
   TParagraph* p = nullptr;
   TLine* l = LineAtY(viewTop + inView + 1, p);
   Place({p, l, IndexAt(p, l, viewLeft)});
@@ -514,16 +507,18 @@ bool TRTFTextInput::Backspace() {
   return DeleteForward();
 }
 
+bool TRTFTextInput::DeleteSelectedText() {
+  MaybeSaveForUndo(false);
+  RecordEdit(TEditKind::Other);
+  DeleteSelection();
+  repaintAll_ = true;
+  AfterOwnEdit();
+  UpdateTypingAttr();
+  return true;
+}
+
 bool TRTFTextInput::DeleteForward() {
-  if (HasSelection()) {
-    MaybeSaveForUndo(false);
-    RecordEdit(TEditKind::Other);
-    DeleteSelection();
-    repaintAll_ = true;
-    AfterOwnEdit();
-    UpdateTypingAttr();
-    return true;
-  }
+  if (HasSelection()) return DeleteSelectedText();
   TParagraph* p = cursor_.paragraph;
   const int at = cursor_.position;
   if (at < p->TextLength()) {
@@ -831,13 +826,7 @@ bool TRTFTextInput::Cut() {
   if (!HasSelection()) return false;
   // Nothing is deleted that did not reach the clipboard.
   if (!Copy() || !Editable()) return false;
-  MaybeSaveForUndo(false);
-  RecordEdit(TEditKind::Other);
-  DeleteSelection();
-  repaintAll_ = true;
-  AfterOwnEdit();
-  UpdateTypingAttr();
-  return true;
+  return DeleteSelectedText();
 }
 
 bool TRTFTextInput::Paste() {

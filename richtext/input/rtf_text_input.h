@@ -139,6 +139,9 @@ class TRTFTextInput {
   bool StepRight(TDocPos& pos);
   bool ZeroWidthAt(const TDocPos& pos) const;
   void MoveToLine(TParagraph* p, TLine* l);
+  // Page Up or Page Down: scrolls a page and puts the cursor on the line at
+  // the same height in the view.
+  void MovePage(bool down, bool shift);
   TLine* LineAtY(int y, TParagraph*& paragraph);
 
   // Steps of character input.
@@ -151,6 +154,8 @@ class TRTFTextInput {
   // typing attribute and moves behind it; false when refused.
   bool InsertTyped(uint8_t ch, bool inserting);
   bool DeleteSelection();
+  // Deletes the selection as one undo step, as Delete and Cut do.
+  bool DeleteSelectedText();
   void RelayoutMarked();
   void MaybeSaveForUndo(bool always);
   // One undo (or redo) step, with the cursor put where the step left it.

@@ -24,6 +24,7 @@
 #include "storage/diary_storage.h"
 #include "storage/engine/xb_engine.h"
 #include "storage/entry_text.h"
+#include "tests/storage/diary_in_use.h"
 
 namespace quill {
 namespace {
@@ -65,21 +66,7 @@ struct DiaryFixture {
     size_t Records() const { return CheckDiaryFiles(folder).records.size(); }
 
     // Deleted on, the filter back, date order, and every entry found.
-    void ExpectInUse() {
-        EXPECT_TRUE(s->XbEnv1.Deleted());
-        EXPECT_EQ(s->DiaryEngine.DBFilter(), filter);
-        EXPECT_EQ(s->DiaryEngine.IndexOrd(), 1);
-        EXPECT_FALSE(s->DiaryTable.ControlsDisabled());
-        s->DiaryEngine.SetFilter("");
-        for (const auto& [key, text] : live) {
-            Date day;
-            ASSERT_TRUE(KeyToDate(key, day));
-            ASSERT_TRUE(s->FindDateRecord(day)) << key;
-            EXPECT_EQ(s->CurrentEntryText(), text) << key;
-        }
-        EXPECT_FALSE(s->FindDateRecord(Date{2022, 6, 9}));
-        s->DiaryEngine.SetFilter(filter);
-    }
+    void ExpectInUse() { test::ExpectDiaryInUse(*s, filter, live, Date{2022, 6, 9}); }
 };
 
 // What the dialog showed while it worked, sampled whenever it let window

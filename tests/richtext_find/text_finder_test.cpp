@@ -14,23 +14,9 @@
 namespace quill {
 namespace {
 
+using testing::Build;
 using testing::DocBuilder;
 using testing::TextOf;
-
-// '|' separates paragraphs, '^' starts another line in the same paragraph.
-void Build(DocBuilder& b, std::string_view spec) {
-  std::string run;
-  for (char c : spec) {
-    if (c == '|' || c == '^') {
-      b.Text(run);
-      run.clear();
-      if (c == '|') b.Par(); else b.Line();
-    } else {
-      run += c;
-    }
-  }
-  b.Text(run);
-}
 
 using Hits = std::vector<std::pair<int, int>>;
 

@@ -12,24 +12,10 @@
 namespace quill {
 namespace {
 
+using testing::Build;
 using testing::DocBuilder;
 
-// '|' separates paragraphs, '^' starts another line in the same paragraph.
-void Build(DocBuilder& b, std::string_view notation) {
-  std::string run;
-  for (char c : notation) {
-    if (c == '|' || c == '^') {
-      b.Text(run);
-      run.clear();
-      if (c == '|') b.Par(); else b.Line();
-    } else {
-      run += c;
-    }
-  }
-  b.Text(run);
-}
-
-// The document in the same notation, so that line structure shows too.
+// The document in Build's notation, so that line structure shows too.
 std::string Layout(const TRTFText& doc) {
   std::string s;
   for (const TParagraph* p = doc.firstParagraph; p; p = p->next) {

@@ -1,5 +1,5 @@
 #pragma once
-// Builds small documents for the writer and finder tests.
+// Builds small documents for the model, writer and finder tests.
 
 #include <string>
 #include <string_view>
@@ -41,6 +41,22 @@ class DocBuilder {
   TParagraph* par;
   TCharAttr attr;
 };
+
+// Builds a document from a short notation: '|' separates paragraphs, '^'
+// starts another line in the same paragraph.
+inline void Build(DocBuilder& b, std::string_view notation) {
+  std::string run;
+  for (char c : notation) {
+    if (c == '|' || c == '^') {
+      b.Text(run);
+      run.clear();
+      if (c == '|') b.Par(); else b.Line();
+    } else {
+      run += c;
+    }
+  }
+  b.Text(run);
+}
 
 // The paragraphs' texts joined with '|'.
 inline std::string TextOf(const TRTFText& doc) {

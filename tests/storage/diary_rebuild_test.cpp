@@ -13,6 +13,7 @@
 #include "storage/diary_file_check.h"
 #include "storage/diary_storage.h"
 #include "storage/engine/xb_engine.h"
+#include "tests/storage/diary_in_use.h"
 #include "tests/storage/test_diary.h"
 
 namespace quill {
@@ -21,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::D;
 using test::EntryFor;
+using test::ExpectDiaryInUse;
 using test::OpenDiary;
 using test::Problems;
 using test::SaveDay;
@@ -232,18 +234,7 @@ TEST_P(RebuildFailure, TableStaysInUseWithEveryEntry) {
     EXPECT_TRUE(hit);
 
     // Back as the rest of the program expects it.
-    EXPECT_TRUE(s->XbEnv1.Deleted());
-    EXPECT_EQ(s->DiaryEngine.DBFilter(), filter);
-    EXPECT_EQ(s->DiaryEngine.IndexOrd(), 1);
-    EXPECT_FALSE(s->DiaryTable.ControlsDisabled());
-    s->DiaryEngine.SetFilter("");
-    for (const auto& [key, text] : live) {
-        Date day;
-        ASSERT_TRUE(KeyToDate(key, day));
-        ASSERT_TRUE(s->FindDateRecord(day)) << key;
-        EXPECT_EQ(s->CurrentEntryText(), text) << key;
-    }
-    EXPECT_FALSE(s->FindDateRecord(D(2022, 6, 11)));
+    ASSERT_NO_FATAL_FAILURE(ExpectDiaryInUse(*s, filter, live, D(2022, 6, 11)));
     // A save still works, even with the fault still there for the index.
     SaveDay(*s, D(2022, 7, 1), EntryFor(D(2022, 7, 1)));
     EXPECT_TRUE(s->FindDateRecord(D(2022, 7, 1)));
