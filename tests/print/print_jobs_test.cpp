@@ -274,24 +274,78 @@ TEST_F(PrintJobs, AnEntryPrintsAlsoWhenTheScratchFileCannotBeWritten) {
   EXPECT_EQ(pages[0], "Friday, January 5, 2024 Day 20240105 caf\xC3\xA9");
 }
 
-TEST_F(PrintJobs, ADamagedEntryStopsTheMergedJobWithTheErrorAndNoPrint) {
-  class Failing : public TPrintEntrySource {
-   public:
-    bool FindDateRecord(Date day) override { return day == kWed; }
-    std::string CurrentEntryText() override { throw std::runtime_error("the memo block cannot be read"); }
-  } failing;
+TEST_F(PrintJobs, DateLinesAreArialWhateverFontsTheEntryEditorsPageHas) {
+  // The entry on screen knows no Arial: its table is Courier New and Times.
+  TRichText mainEditor;
+  TRTFText& main = mainEditor.RtfText();
+  main.header.fontTable[0].Assign("Courier New");
+  main.InternFont("Times New Roman");
   QDir().mkpath(dir.filePath("out"));
   destination = std::make_unique<TPrintDestination>(printer, Pdf());
   TPrintStatusForm f;
   f.Mode = kModeMultipleMerge;
   f.StartDate = kMon;
-  f.TodayDate = [] { return kFri; };
-  f.Entries = &failing;
+  f.TodayDate = [] { return kWed; };
+  f.Entries = source.get();
   f.Destination = destination.get();
+  f.MainDocument = &main;
   f.FormActivate();
-  EXPECT_EQ(f.StatusText().toStdString(), kStatusTooManyPages);
-  EXPECT_EQ(f.CancelButton->text(), "Cancel");
-  EXPECT_TRUE(OutFiles().isEmpty());
+  ASSERT_EQ(f.StatusText().toStdString(), kStatusCompleted);
+  // The date lines ("Monday, January 1, 2024", ...) in Arial bold italic.
+  const TRTFText& merged = f.RichTextAllPurpose->RtfText();
+  std::vector<std::string> dateLines;
+  for (const TParagraph* p = merged.firstParagraph; p; p = p->next) {
+    // The hidden editor wraps at its own small width: join the lines.
+    std::string text;
+    for (const TLine* l = p->firstLine; l; l = l->next) text += l->Text();
+    const TLine* line = p->firstLine;
+    if (!line || text.find(", January ") == std::string::npos) continue;
+    dateLines.push_back(text);
+    const TCharAttr& a = line->attribs[0];
+    EXPECT_TRUE(QString::fromStdString(std::string(merged.header.FontName(a.font)))
+                    .compare("arial", Qt::CaseInsensitive) == 0)
+        << merged.header.FontName(a.font);
+    EXPECT_EQ(a.style, csBold | csItalic);
+    EXPECT_EQ(a.PointSize(), 10);
+  }
+  EXPECT_EQ(dateLines, (std::vector<std::string>{"Monday, January 1, 2024", "Wednesday, January 3, 2024"}));
+  // The blank line before the first date is in the page's first font.
+  EXPECT_EQ(merged.firstParagraph->firstLine->Text(), " ");
+  EXPECT_EQ(merged.firstParagraph->firstLine->attribs[0].font, 0);
+  EXPECT_EQ(merged.header.FontName(0), "Courier New");
+}
+
+TEST_F(PrintJobs, ADamagedEntryStopsEitherJobWithTheErrorAndNothingMorePrinted) {
+  class Failing : public TPrintEntrySource {
+   public:
+    bool FindDateRecord(Date day) override { return day == kWed || day == kMon; }
+    std::string CurrentEntryText() override {
+      if (++reads == 2) throw std::runtime_error("the memo block cannot be read");
+      return test::EntryFor(kMon);
+    }
+    int reads = 0;
+  };
+  QDir().mkpath(dir.filePath("out"));
+  destination = std::make_unique<TPrintDestination>(printer, Pdf());
+  const struct {
+    const char* mode;
+    QStringList files;  // what stays printed
+  } cases[] = {{kModeMultipleMerge, {}}, {kModeMultipleSeparate, {"Diary-20240101.pdf"}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    Failing failing;
+    TPrintStatusForm f;
+    f.Mode = c.mode;
+    f.StartDate = kMon;
+    f.TodayDate = [] { return kFri; };
+    f.Entries = &failing;
+    f.Destination = destination.get();
+    f.FormActivate();
+    EXPECT_EQ(f.StatusText().toStdString(), kStatusTooManyPages);
+    EXPECT_EQ(f.CancelButton->text(), "Cancel");
+    EXPECT_FALSE(f.RichTextAllPurpose->isVisible());
+    EXPECT_EQ(OutFiles(), c.files);
+  }
 }
 
 }  // namespace
