@@ -10,6 +10,8 @@
 
 namespace quill {
 
+class DiarySearch;
+
 class DiaryStore {
 public:
     virtual ~DiaryStore() = default;
@@ -27,6 +29,13 @@ public:
     // What a successful open found damaged and mended or worked around, one
     // sentence each; empty when the files were sound.
     virtual std::vector<std::string> OpenNotes() const { return {}; }
+    // The day numbers ("1" to "31") of a month that have an entry, for the
+    // date selector's marks; the table stays on the day shown.
+    virtual void GetDaysWithEntries(std::vector<std::string>& days, int /*year*/, int /*month*/) { days.clear(); }
+    // The search across entries over this table ("Find entry containing...",
+    // "Find Next Entry"); none while no table is open. Its calls raise
+    // std::runtime_error when the table cannot be read.
+    virtual DiarySearch* EntrySearch() { return nullptr; }
 };
 
 // The program's table layer.

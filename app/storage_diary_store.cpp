@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "app/entry_search/diary_search.h"
+#include "storage/days_with_entries.h"
 #include "storage/diary_storage.h"
 
 namespace quill {
@@ -12,8 +14,12 @@ class StorageDiaryStore : public DiaryStore {
 public:
     bool OpenDiaryFile(const std::string& folder) override {
         try {
+            search_.reset();
             storage_ = std::make_unique<DiaryStorage>(folder);
-            if (storage_->OpenDiaryFile()) return true;
+            if (storage_->OpenDiaryFile()) {
+                search_ = std::make_unique<DiarySearch>(*storage_);
+                return true;
+            }
             error_ = storage_->LastError();
         } catch (const std::exception& e) {
             error_ = e.what();
@@ -47,8 +53,18 @@ public:
         return storage_ ? storage_->OpenNotes() : std::vector<std::string>();
     }
 
+    void GetDaysWithEntries(std::vector<std::string>& days, int year, int month) override {
+        days.clear();
+        // A month that cannot be read shows no marks; the dialog reports
+        // nothing.
+        if (storage_) quill::GetDaysWithEntries(*storage_, days, year, month);
+    }
+
+    DiarySearch* EntrySearch() override { return search_.get(); }
+
 private:
     std::unique_ptr<DiaryStorage> storage_;
+    std::unique_ptr<DiarySearch> search_;  // declared after storage_: it goes first
     std::string error_;
 };
 

@@ -314,4 +314,85 @@ std::string RestoreBackup(const std::string& folder, Date day) {
     return aside + "/";
 }
 
+namespace {
+
+bool IsBeforePackName(const std::string& name) {
+    const std::string prefix = std::string(kBeforePackPrefix) + "-";
+    return name.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool SameFile(const std::string& path, uint64_t device, uint64_t inode) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && uint64_t(st.st_dev) == device && uint64_t(st.st_ino) == inode;
+}
+
+}  // namespace
+
+BeforePackFiles KeepFilesBeforePack(const std::string& folder) {
+    const std::string dir = WithTrailingSlash(folder);
+    const std::string table = FindFileNoCase(dir, kDiaryTableName);
+    if (table.empty()) throw std::runtime_error(std::string("no diary table ") + kDiaryTableName + " in " + dir);
+    MakeBackupFolder(dir);
+    const std::string backups = BackupFolder(dir);
+    std::error_code ec;
+    // A pack that was killed before its swap left links that now follow the
+    // live files: they hold nothing worth keeping.
+    for (const auto& e : fs::directory_iterator(backups, ec)) {
+        const std::string name = e.path().filename().string();
+        if (IsBeforePackName(name) && name.size() > 8 && name.compare(name.size() - 8, 8, ".partial") == 0)
+            fs::remove_all(e.path(), ec);
+    }
+    BeforePackFiles kept;
+    kept.partial = backups + TimestampedName(kBeforePackPrefix) + ".partial";
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) Fail("cannot read the diary folder " + dir, errno);
+    if (::mkdir(kept.partial.c_str(), st.st_mode & 07777) != 0) Fail("cannot create " + kept.partial, errno);
+    try {
+        for (const char* name : {kDiaryTableName, kDiaryMemoName, kDiaryIndexName}) {
+            const std::string found = FindFileNoCase(dir, name);
+            if (found.empty()) continue;
+            const std::string to = kept.partial + "/" + fs::path(found).filename().string();
+            if (::link(found.c_str(), to.c_str()) == 0) continue;
+            const int error = errno;
+            if (error != EPERM && error != EXDEV && error != EMLINK && error != EOPNOTSUPP && error != ENOSYS)
+                Fail("cannot keep " + found + " in " + kept.partial, error);
+            CopyOneFile(found, to);
+        }
+        struct stat tableStat {};
+        if (::stat(table.c_str(), &tableStat) != 0) Fail("cannot read " + table, errno);
+        kept.tableDevice = uint64_t(tableStat.st_dev);
+        kept.tableInode = uint64_t(tableStat.st_ino);
+        SyncPath(kept.partial);
+        SyncPath(NoSlash(backups));
+    } catch (...) {
+        fs::remove_all(kept.partial, ec);
+        throw;
+    }
+    return kept;
+}
+
+std::string SettleFilesBeforePack(const std::string& folder, const BeforePackFiles& kept) {
+    if (kept.partial.empty()) return {};
+    const std::string dir = WithTrailingSlash(folder);
+    const std::string backups = BackupFolder(dir);
+    const std::string table = FindFileNoCase(dir, kDiaryTableName);
+    std::error_code ec;
+    if (!table.empty() && SameFile(table, kept.tableDevice, kept.tableInode)) {
+        fs::remove_all(kept.partial, ec);
+        return {};
+    }
+    const std::string final = kept.partial.substr(0, kept.partial.size() - 8);
+    if (!table.empty()) {
+        // The pack happened: the copies of earlier packs hold nothing that
+        // these do not (removed entries are gone either way).
+        for (const auto& e : fs::directory_iterator(backups, ec)) {
+            const std::string path = NoSlash(e.path().string());
+            if (path != kept.partial && IsBeforePackName(e.path().filename().string())) fs::remove_all(e.path(), ec);
+        }
+    }
+    if (::rename(kept.partial.c_str(), final.c_str()) != 0) return kept.partial + "/";
+    SyncPath(NoSlash(backups));
+    return final + "/";
+}
+
 }  // namespace quill

@@ -53,4 +53,26 @@ std::string RestoreBackup(const std::string& folder, Date day);
 // A folder name for a copy made now: PREFIX + "-yyyymmdd-hhmmss".
 std::string TimestampedName(const std::string& prefix);
 
+// The diary's files as they were before the last successful pack, kept in
+// backups/before-pack-<time>/ until the next pack succeeds.
+inline constexpr const char* kBeforePackPrefix = "before-pack";
+
+struct BeforePackFiles {
+    std::string partial;  // where they wait until the pack has happened
+    uint64_t tableDevice = 0, tableInode = 0;  // the table file they were taken from
+};
+
+// Keeps the diary's table, memo and index files as they are now, before a
+// pack: hard links where the file system allows (the pack writes new files
+// and renames them over the old ones, so the links keep the old contents at
+// no cost), else copies. Throws std::runtime_error when neither works.
+BeforePackFiles KeepFilesBeforePack(const std::string& folder);
+
+// After a pack, successful or not. When the table file is no longer the one
+// KEPT was taken from, the pack happened: the kept files become the
+// before-pack folder (returned) and the older ones go. Otherwise the diary
+// is unchanged and KEPT goes (its links would follow later changes); the
+// earlier before-pack folder stays. Returns "" then. Never throws.
+std::string SettleFilesBeforePack(const std::string& folder, const BeforePackFiles& kept);
+
 }  // namespace quill

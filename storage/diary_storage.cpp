@@ -2,13 +2,38 @@
 
 #include <cstdio>
 #include <exception>
+#include <fstream>
+#include <iterator>
 
 #include "storage/diary_backups.h"
+#include "storage/rebuild_gauge.h"
 #include "storage/engine/xb_engine.h"
 #include "storage/folder_files.h"
 #include "storage/xb_error.h"
 
 namespace quill {
+
+namespace {
+
+// A memo file exactly as a new table gets it, before any text went in: the
+// header alone, its next free block right after the header. A first start
+// killed after writing it and before the table leaves it behind; it holds no
+// entry, so the next start may create the diary over it.
+bool IsUntouchedNewMemo(const std::string& path) {
+    constexpr size_t kHeaderBytes = 512;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.size() != kHeaderBytes) return false;
+    const auto byte = [&](size_t i) { return unsigned(static_cast<unsigned char>(bytes[i])); };
+    const unsigned nextFree = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+    const unsigned blockSize = byte(6) << 8 | byte(7);
+    if (blockSize == 0 || nextFree != (kHeaderBytes + blockSize - 1) / blockSize) return false;
+    if (byte(4) != 0 || byte(5) != 0) return false;
+    return bytes.find_first_not_of('\0', 8) == std::string::npos;
+}
+
+}  // namespace
 
 DiaryStorage::DiaryStorage(std::string diaryFolder) : folder_(WithTrailingSlash(std::move(diaryFolder))) {
     XbEngineStart();
@@ -91,6 +116,9 @@ bool DiaryStorage::OpenDiaryFile() {
         for (const char* other : {kDiaryMemoName, kDiaryIndexName}) {
             const std::string found = FindFileNoCase(folder_, other);
             if (found.empty()) continue;
+            if (other == kDiaryMemoName && FindFileNoCase(folder_, kDiaryIndexName).empty() &&
+                IsUntouchedNewMemo(found))
+                continue;
             lastError_ = std::string(kFileOpenErrorText) + ": the diary table " + folder_ + kDiaryTableName +
                          " is missing, but " + found +
                          " is there. Nothing was changed; restore the table file from a backup or copy "
@@ -274,16 +302,106 @@ std::string DiaryStorage::EngineDamageText() const {
     return text;
 }
 
-std::string DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
+namespace {
+
+std::string RebuildErrorText(RebuildStep step, bool packed, bool openedAgain, const std::string& cause,
+                             const std::string& reopenError) {
+    std::string text;
+    switch (step) {
+        case RebuildStep::KeepFiles:
+            text = "The diary's files could not be kept before packing (" + cause +
+                   "). Nothing was packed or rebuilt; every entry is as it was.";
+            break;
+        case RebuildStep::Pack:
+            text = packed ? "The deleted tasks were removed, but finishing the pack failed (" + cause +
+                                "). Every other entry is there."
+                          : "Permanently removing deleted tasks failed (" + cause +
+                                "). Every entry is as it was; deleted tasks stay hidden until a rebuild succeeds.";
+            break;
+        case RebuildStep::Index:
+            text = "Rebuilding indexes failed (" + cause +
+                   "). The deleted tasks were removed and every other entry is there; an index that could not be "
+                   "written is built again the next time the diary is opened.";
+            break;
+    }
+    if (!openedAgain)
+        text += " The diary could not be opened again (" + reopenError +
+                "): leave Quillbook and start it again; nothing saved is lost.";
+    return text;
+}
+
+std::string CauseText(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const TXbError& e) {
+        return e.FullText();
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "unknown failure";
+    }
+}
+
+}  // namespace
+
+RebuildError::RebuildError(RebuildStep step, bool packed, bool openedAgain, std::string cause,
+                           std::string reopenError)
+    : std::runtime_error(RebuildErrorText(step, packed, openedAgain, cause, reopenError)),
+      step_(step),
+      packed_(packed),
+      openedAgain_(openedAgain),
+      cause_(std::move(cause)) {}
+
+long DiaryStorage::PhysicalRecords() const {
+    if (!DiaryTable.Active()) return 0;
+    const int previous = xb::xb_Select(DiaryTable.WorkArea());
+    const long count = xb::xb_RecCount();
+    if (previous != 0 && previous != DiaryTable.WorkArea()) xb::xb_Select(previous);
+    return count;
+}
+
+bool DiaryStorage::ReopenAfterFailure(const std::string& filter, std::string& error) {
+    try {
+        if (DiaryTable.Active() && DiaryTable.State() != TDataSetState::dsBrowse) DiaryTable.Cancel();
+    } catch (...) {
+    }
+    DiaryTable.Close();
+    if (!OpenDiaryFile()) {
+        error = lastError_;
+        return false;
+    }
+    try {
+        DiaryEngine.SetFilter(filter);
+    } catch (...) {
+        // An expression the engine took before takes it again; if not, an
+        // unfiltered table is still every entry.
+    }
+    return true;
+}
+
+RebuildResult DiaryStorage::PackAndRebuild(const RebuildListener& listener) {
+    RebuildResult result;
     BackupBeforeChange();
     DiaryTable.DisableControls();
     const std::string filter = DiaryEngine.DBFilter();
-    DiaryEngine.SetFilter("");
-    std::string damage;
+    RebuildStep step = RebuildStep::Pack;
+    BeforePackFiles kept;
+    bool settled = false;
+    auto report = [&](RebuildPhase phase) {
+        return [&listener, phase](int percent) {
+            if (listener.progress) listener.progress(phase, percent);
+        };
+    };
     try {
+        DiaryEngine.SetFilter("");
         RemoveKeylessRecords();
+        result.recordsBefore = PhysicalRecords();
         XbEnv1.SetDeleted(false);
         DiaryEngine.CloseIndexes();
+        if (listener.idle) listener.idle();
+        step = RebuildStep::KeepFiles;
+        kept = KeepFilesBeforePack(folder_);
+        step = RebuildStep::Pack;
         // The index is rebuilt from nothing, so a damaged one cannot get in
         // the way; a file that will not go is not a reason to stop.
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -291,36 +409,48 @@ std::string DiaryStorage::RebuildDiary(const std::function<void(int, int)>& prog
             if (index.empty()) break;
             std::remove(index.c_str());
         }
-        DiaryEngine.SetGaugeHook([&](int percent) {
-            if (progress) progress(0, percent);
-        });
+        if (listener.phaseStarted) listener.phaseStarted(RebuildPhase::Pack);
+        DiaryEngine.SetGaugeHook(report(RebuildPhase::Pack));
         DiaryEngine.Pack();
-        damage = EngineDamageText();
-        DiaryEngine.SetGaugeHook([&](int percent) {
-            if (progress) progress(1, percent);
-        });
+        DiaryEngine.SetGaugeHook({});
+        result.damage = EngineDamageText();
+        result.recordsAfter = PhysicalRecords();
+        result.beforePack = SettleFilesBeforePack(folder_, kept);
+        settled = true;
+        step = RebuildStep::Index;
+        if (listener.phaseStarted) listener.phaseStarted(RebuildPhase::Index);
+        DiaryEngine.SetGaugeHook(report(RebuildPhase::Index));
         CreateDiaryIndex();
         DiaryEngine.SetOrder(DiaryEngine.TagArea("DATE"));
         XbEnv1.SetDeleted(true);
         DiaryEngine.SetGaugeHook({});
         DiaryEngine.SetFilter(filter);
         DiaryTable.EnableControls();
-        return damage;
+        return result;
     } catch (...) {
-        // Leave the table as the rest of the program expects it: deleted
-        // records hidden, the filter back, views following again, and the
-        // date order selected if there is an index to select.
+        const std::string cause = CauseText(std::current_exception());
         DiaryEngine.SetGaugeHook({});
-        XbEnv1.SetDeleted(true);
-        try {
-            DiaryEngine.SetFilter(filter);
-            if (DiaryEngine.TagArea("DATE") == 0 && !FileExistsNoCase(folder_, kDiaryIndexName)) CreateDiaryIndex();
-            DiaryEngine.SetOrder(1);
-        } catch (...) {
-        }
+        // The engine's state after a failure part way through is not worth
+        // trusting: open the table again the way start-up does, which
+        // finishes or drops a half-done pack, builds a missing index (or
+        // keeps it in memory on a full disk) and hides deleted records.
+        std::string reopenError;
+        const bool openedAgain = ReopenAfterFailure(filter, reopenError);
+        if (!openedAgain) XbEnv1.SetDeleted(true);
+        bool packed = settled;
+        if (!settled && !kept.partial.empty() && openedAgain) packed = !SettleFilesBeforePack(folder_, kept).empty();
         DiaryTable.EnableControls();
-        throw;
+        throw RebuildError(step, packed, openedAgain, cause, reopenError);
     }
+}
+
+std::string DiaryStorage::RebuildDiary(const std::function<void(int, int)>& progress) {
+    RebuildListener listener;
+    if (progress)
+        listener.progress = [&progress](RebuildPhase phase, int percent) {
+            progress(phase == RebuildPhase::Pack ? 0 : 1, percent);
+        };
+    return PackAndRebuild(listener).damage;
 }
 
 }  // namespace quill

@@ -7,10 +7,12 @@
 // save that returned is on disk.
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "dates/date_keys.h"
+#include "storage/rebuild_gauge.h"
 #include "storage/xb_data_link.h"
 #include "storage/xb_data_set.h"
 #include "storage/xb_env.h"
@@ -21,6 +23,41 @@ namespace quill {
 inline constexpr const char* kDiaryTableName = "QUILLBK.DBF";
 inline constexpr const char* kDiaryIndexName = "QUILLBK.CDX";
 inline constexpr const char* kDiaryMemoName = "QUILLBK.FPT";
+
+// What a rebuild tells whoever shows it: the start of each phase, and the
+// engine's progress (0-100) within it.
+struct RebuildListener {
+    std::function<void(RebuildPhase)> phaseStarted;
+    std::function<void(RebuildPhase, int percent)> progress;
+    // Where pending window events may be let through between steps (once
+    // the index files are closed, before they are deleted).
+    std::function<void()> idle;
+};
+
+struct RebuildResult {
+    std::string damage;      // what the pack found damaged and kept ("" = nothing)
+    std::string beforePack;  // the folder holding the files as they were before the pack
+    long recordsBefore = 0;  // physical records, removed ones included
+    long recordsAfter = 0;
+};
+
+enum class RebuildStep { KeepFiles, Pack, Index };
+
+// Why a rebuild stopped. By the time it is raised the table is back in use
+// (unless OpenedAgain() is false) with every entry it had.
+class RebuildError : public std::runtime_error {
+public:
+    RebuildError(RebuildStep step, bool packed, bool openedAgain, std::string cause, std::string reopenError);
+    RebuildStep Step() const { return step_; }
+    bool Packed() const { return packed_; }  // the deleted records are gone nonetheless
+    bool OpenedAgain() const { return openedAgain_; }
+    const std::string& Cause() const { return cause_; }
+
+private:
+    RebuildStep step_;
+    bool packed_, openedAgain_;
+    std::string cause_;
+};
 
 class DiaryStorage {
 public:
@@ -91,11 +128,15 @@ public:
     // Flags deleted every live record whose key is empty; returns how many.
     int RemoveKeylessRecords();
 
-    // Removes deleted records for good and builds the index from scratch.
-    // PROGRESS receives (phase 0 = pack, 1 = index, percent). On failure
-    // the table is left open and usable and the error is raised. Returns
-    // what the pack found damaged and kept (records whose text cannot be
-    // read stay, key and all); "" when nothing.
+    // Removes deleted records for good and builds the index from scratch
+    // (the "Rebuild Indexes" command). The files as they were are kept in
+    // backups/before-pack-<time>/ until the next successful pack. On any
+    // failure the table is opened again as at start-up (which finishes or
+    // drops a half-done pack and builds a missing index), the filter comes
+    // back, and RebuildError is raised.
+    RebuildResult PackAndRebuild(const RebuildListener& listener = {});
+    // The same for callers that want only the damage text and plain
+    // progress (phase 0 = pack, 1 = index, percent).
     std::string RebuildDiary(const std::function<void(int phase, int percent)>& progress = {});
 
     // What the engine last found damaged in the diary's files ("" = nothing).
@@ -103,6 +144,10 @@ public:
 
 private:
     Date MoveToEnd(bool first);
+    long PhysicalRecords() const;
+    // After a failed rebuild: the table opened again as at start-up and
+    // FILTER set; false (with the reason) when it cannot be opened.
+    bool ReopenAfterFailure(const std::string& filter, std::string& error);
     void BackupBeforeChange();
     void CreateIndexAtOpen();
     void SetAsideForeignIndex();  // an index that is not the diary's one  // CreateDiaryIndex that a full disk does not stop

@@ -40,7 +40,8 @@ std::string ExecutableFolder() {
 namespace {
 
 void PrintUsage(std::ostream& out) {
-    out << "usage: quillbook-tool [--dir FOLDER] COMMAND [ARGS]\n\ncommands:\n";
+    out << "usage: quillbook-tool [--dir FOLDER] COMMAND [ARGS]\n"
+           "  --dir may also follow the command; \"--\" ends the options\n\ncommands:\n";
     auto commands = ToolCommands();
     std::sort(commands.begin(), commands.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
@@ -55,16 +56,29 @@ int main(int argc, char** argv) {
     ToolContext ctx{{}, DefaultDiaryFolder(), ExecutableFolder(), &std::cin, &std::cout,
                     &std::cerr};
     std::string name;
+    // --dir may stand before or after the command; "--" ends the options, so
+    // that a search can look for a text that starts with "-".
+    bool options = true;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--dir") {
-            if (i + 1 >= argc) {
+        if (options && a == "--") {
+            options = false;
+        } else if (options && (a == "--dir" || a.rfind("--dir=", 0) == 0)) {
+            if (a == "--dir") {
+                if (i + 1 >= argc) {
+                    std::cerr << "quillbook-tool: --dir needs a folder\n";
+                    return 2;
+                }
+                a = argv[++i];
+            } else {
+                a = a.substr(6);
+            }
+            if (a.empty()) {
                 std::cerr << "quillbook-tool: --dir needs a folder\n";
                 return 2;
             }
-            ctx.diaryFolder = argv[++i];
-            if (ctx.diaryFolder.empty() || ctx.diaryFolder.back() != '/') ctx.diaryFolder += '/';
-        } else if (name.empty() && (a == "-h" || a == "--help" || a == "help")) {
+            ctx.diaryFolder = a.back() == '/' ? a : a + '/';
+        } else if (options && name.empty() && (a == "-h" || a == "--help" || a == "help")) {
             PrintUsage(std::cout);
             return 0;
         } else if (name.empty()) {

@@ -22,25 +22,6 @@
 namespace quill::tool {
 namespace {
 
-// Opens the diary without changing anything: read-only, date order when the
-// index is there.
-std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, bool& haveIndex) {
-    RequireTable(folder);
-    auto s = std::make_unique<DiaryStorage>(folder);
-    s->DiaryTable.TableName = kDiaryTableName;
-    s->DiaryTable.DatabaseName = folder;
-    s->DiaryTable.ReadOnly = true;
-    try {
-        s->DiaryTable.Open();
-        s->XbEnv1.SetDeleted(true);
-        haveIndex = s->DiaryEngine.TagArea("DATE") != 0;
-        s->DiaryEngine.SetOrder(haveIndex ? s->DiaryEngine.TagArea("DATE") : 0);
-    } catch (const TXbError& e) {
-        throw Failure{1, Describe(e, folder)};
-    }
-    return s;
-}
-
 struct Listed {
     std::string key;
     size_t size;
@@ -130,13 +111,24 @@ int RunPut(ToolContext& ctx) {
         }
         if (bytes.find('\0') != std::string::npos)
             throw Failure{1, ctx.args[1] + " holds a NUL byte; an entry is RTF text and cannot hold one"};
-        RequireTable(ctx.diaryFolder);
+        if (!FileExistsNoCase(ctx.diaryFolder, kDiaryTableName)) {
+            // Nothing to store needs no diary.
+            if (bytes.empty()) {
+                *ctx.out << "no entry to remove for " << ctx.args[0] << " (no diary in " << ctx.diaryFolder << ")\n";
+                return 0;
+            }
+            // As the program's first start: the folder (the user's alone),
+            // then the table and its index.
+            if (!CreateDiaryFolder(ctx.diaryFolder)) throw Failure{1, "cannot create the diary folder " + ctx.diaryFolder};
+        }
         DiaryStorage s(ctx.diaryFolder);
+        const bool created = !FileExistsNoCase(ctx.diaryFolder, kDiaryTableName);
         if (!s.OpenDiaryFile()) {
             throw Failure{1, s.LastErrorCode() == xb::XB_ERR_LOCKED
                                  ? "the diary in " + ctx.diaryFolder + " is in use by a running program; close Quillbook and try again"
                                  : "cannot open the diary: " + s.LastError()};
         }
+        if (created) *ctx.out << "created a new diary in " << ctx.diaryFolder << '\n';
         const bool existed = s.FindDateRecord(day);
         const std::string stored = bytes.empty() ? std::string() : StoredEntryText(bytes);
         s.SaveEntry(day, stored);
@@ -211,7 +203,9 @@ int RunCheck(ToolContext& ctx) {
 static ToolCommandRegistrar listCommand({"list", "list", "date keys of all entries and their sizes, in date order", RunList});
 static ToolCommandRegistrar showCommand({"show", "show DATE", "writes the stored RTF of day DATE (yyyymmdd) to standard output", RunShow});
 static ToolCommandRegistrar putCommand({"put", "put DATE FILE",
-                                        "stores the RTF file as the entry of DATE; an empty file removes the entry", RunPut});
+                                        "stores the RTF file as the entry of DATE; an empty file removes the entry; "
+                                        "creates the diary when the folder holds none",
+                                        RunPut});
 static ToolCommandRegistrar checkCommand({"check", "check",
                                           "checks table, memo file and index against each other; non-zero exit on any problem",
                                           RunCheck});

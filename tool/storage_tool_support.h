@@ -4,6 +4,7 @@
 // status and a message.
 
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -37,6 +38,40 @@ inline void RequireTable(const std::string& folder) {
     if (!std::filesystem::is_directory(folder, ec)) throw Failure{1, "no diary folder " + folder};
     if (!FileExistsNoCase(folder, kDiaryTableName))
         throw Failure{1, "no diary in " + folder + " (" + kDiaryTableName + " not found)"};
+}
+
+// Opens the diary without changing anything: read-only, date order when the
+// index is there.
+inline std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, bool& haveIndex) {
+    RequireTable(folder);
+    auto s = std::make_unique<DiaryStorage>(folder);
+    s->DiaryTable.TableName = kDiaryTableName;
+    s->DiaryTable.DatabaseName = folder;
+    s->DiaryTable.ReadOnly = true;
+    try {
+        s->DiaryTable.Open();
+        s->XbEnv1.SetDeleted(true);
+        haveIndex = s->DiaryEngine.TagArea("DATE") != 0;
+        s->DiaryEngine.SetOrder(haveIndex ? s->DiaryEngine.TagArea("DATE") : 0);
+    } catch (const TXbError& e) {
+        throw Failure{1, Describe(e, folder)};
+    }
+    return s;
+}
+
+// Creates FOLDER and its missing parents, each readable by the user alone,
+// as the program does for its diary folder; true when it exists afterwards.
+inline bool CreateDiaryFolder(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path path;
+    for (const auto& part : fs::path(folder)) {
+        path /= part;
+        if (part.empty() || fs::exists(path, ec)) continue;
+        if (!fs::create_directory(path, ec) && !fs::is_directory(path, ec)) return false;
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::replace, ec);
+    }
+    return fs::is_directory(folder, ec);
 }
 
 template <typename F>

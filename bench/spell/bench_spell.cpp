@@ -2,6 +2,7 @@
 // measured beside hunspell (en_US) on the same misspellings and prose.
 //
 //   bench_spell [--no-word-lists] [--show-misses] [--misspellings FILE] [--prose FILE]
+//               [--compare NAME=FILE.dct]...
 //
 // --show-misses lists, for each dictionary, the misspellings it accepts,
 // those whose correction is not among its suggestions, and the prose words
@@ -11,12 +12,12 @@
 // first suggestion, within the first 5 and 10; false alarms on correct prose.
 // Speed: lookups per second, time per suggestion call, dictionary open time,
 // memory, and time per word against hunspell's batch mode. Then the same
-// quality figures for main dictionaries built from each Debian word list
-// installed, to choose the list the program ships.
+// quality figures for the candidate word lists the build makes beside the
+// shipped one (and any --compare file), to choose the list the program ships;
+// the first table puts the shipped list beside the plain wamerican list it
+// replaced ("before") and checks the goals the shipped list must meet.
 
 #include "bench/spell/hunspell_pipe.h"
-#include "spell/engine/main_dictionary_writer.h"
-#include "spell/engine/word_list_file.h"
 #include "spell/engine/zelvo_spell.h"
 
 #include <algorithm>
@@ -284,6 +285,33 @@ void ShowMisses(const std::string& title, const Quality& q) {
 
 const char* Verdict(bool met) { return met ? "met" : "MISSED"; }
 
+struct Candidate {
+    std::string name;
+    std::string file;
+};
+
+// The build's list of candidate dictionaries: "name<TAB>file" lines.
+std::vector<Candidate> LoadCandidates(const std::string& path) {
+    std::vector<Candidate> out;
+    std::ifstream f(path);
+    std::string line;
+    while (std::getline(f, line)) {
+        const size_t tab = line.find('\t');
+        if (tab != std::string::npos && tab > 0) out.push_back({line.substr(0, tab), line.substr(tab + 1)});
+    }
+    return out;
+}
+
+Quality MeasureFile(const std::string& dct, const std::vector<Pair>& pairs,
+                    const std::vector<std::string>& prose, Timings* timings, bool* ok) {
+    TZelvoSpell e;
+    e.DictionaryName = dct;
+    *ok = e.OpenDictionary(dct);
+    if (!*ok) return {};
+    MeasureEngine(e, pairs, prose, nullptr);
+    return MeasureEngine(e, pairs, prose, timings);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -291,14 +319,22 @@ int main(int argc, char** argv) {
     std::string prosePath = "/usr/share/common-licenses/GPL-3";
     bool wordLists = true;
     bool showMisses = false;
+    std::vector<Candidate> candidates = LoadCandidates(QUILLBOOK_SPELL_CANDIDATES);
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--no-word-lists") wordLists = false;
         else if (a == "--show-misses") showMisses = true;
         else if (a == "--misspellings" && i + 1 < argc) misspellingsPath = argv[++i];
         else if (a == "--prose" && i + 1 < argc) prosePath = argv[++i];
+        else if (a == "--compare" && i + 1 < argc) {
+            const std::string named = argv[++i];
+            const size_t eq = named.find('=');
+            candidates.push_back(eq == std::string::npos ? Candidate{named, named}
+                                                         : Candidate{named.substr(0, eq), named.substr(eq + 1)});
+        }
         else {
-            std::fprintf(stderr, "usage: bench_spell [--no-word-lists] [--show-misses] [--misspellings FILE] [--prose FILE]\n");
+            std::fprintf(stderr, "usage: bench_spell [--no-word-lists] [--show-misses] [--misspellings FILE] "
+                                 "[--prose FILE] [--compare NAME=FILE.dct]...\n");
             return 2;
         }
     }
@@ -433,8 +469,37 @@ int main(int argc, char** argv) {
         std::printf("  hunspell: %s\n\n", (startup.ok ? huMiss.ok ? huProse.error : huMiss.error : startup.error).c_str());
     }
 
-    std::printf("Quality%*s%16s%16s\n", 35, "", "quillbook", "hunspell");
-    QualityRows({&ourQuality, haveHunspell ? &huQuality : nullptr});
+    // Before: the main dictionary as it was built from the plain wamerican list.
+    Quality beforeQuality;
+    bool haveBefore = false;
+    for (const auto& c : candidates) {
+        if (c.name.rfind("before", 0) == 0) {
+            beforeQuality = MeasureFile(c.file, pairs, prose, nullptr, &haveBefore);
+            break;
+        }
+    }
+    std::printf("Quality%*s%16s%16s%16s\n", 35, "", "before", "quillbook", "hunspell");
+    QualityRows({haveBefore ? &beforeQuality : nullptr, &ourQuality, haveHunspell ? &huQuality : nullptr});
+    std::printf("  (before: the main dictionary built from wamerican alone, as shipped until now)\n");
+
+    std::printf("\nGoals of the shipped word list%*s%16s%22s%10s\n", 12, "", "figure", "goal", "");
+    auto goal = [](const std::string& label, const std::string& value, const std::string& target, bool met) {
+        std::printf("  %-40s%16s%22s%10s\n", label.c_str(), value.c_str(), target.c_str(), Verdict(met));
+    };
+    goal("flagged as wrong", Pct(ourQuality.Share(ourQuality.flagged)), ">= 98.5 %",
+         ourQuality.Share(ourQuality.flagged) >= 98.5);
+    if (haveHunspell) {
+        goal("false alarms per 1,000 prose words", Fixed(ourQuality.FalseAlarms(), 1),
+             "<= " + Fixed(huQuality.FalseAlarms(), 1) + " (hunspell)",
+             ourQuality.proseFlagged * huQuality.proseWords <= huQuality.proseFlagged * ourQuality.proseWords);
+    }
+    if (haveBefore) {
+        goal("correction is the first suggestion", std::to_string(ourQuality.first) + " words",
+             "> " + std::to_string(beforeQuality.first) + " (before)", ourQuality.first > beforeQuality.first);
+        goal("correction within the first 10", std::to_string(ourQuality.within10) + " words",
+             ">= " + std::to_string(beforeQuality.within10) + " (before)",
+             ourQuality.within10 >= beforeQuality.within10);
+    }
 
     const double median = Percentile(ours.suggestMicros, 50);
     const double p99 = Percentile(ours.suggestMicros, 99);
@@ -477,54 +542,45 @@ int main(int argc, char** argv) {
     // --- The word list to ship ---
     struct ListColumn {
         std::string name;
-        std::string file;
         bool ok = false;
-        quill::spell::TDictionaryBuildStats stats;
-        double buildSeconds = 0;
+        int32_t words = 0;
+        int sections = 0;
+        uintmax_t bytes = 0;
         Quality quality;
         Timings timings;
     };
     std::vector<ListColumn> columns;
-    for (const char* name : {"wamerican", "wamerican-large", "wamerican-huge", "wamerican-insane"}) {
-        const std::string suffix = std::string(name).substr(std::strlen("wamerican"));
+    for (const auto& cand : candidates) {
         ListColumn c;
-        c.name = name;
-        c.file = "/usr/share/dict/american-english" + suffix;
-        if (!fs::exists(c.file)) continue;
-        const auto start = Clock::now();
-        std::vector<std::string> words;
-        const std::string dct = temp.Path() + "/" + c.name + ".dct";
-        c.ok = quill::spell::ReadWordListFile(c.file, words) &&
-               quill::spell::BuildMainDictionary(words, dct, &c.stats);
-        c.buildSeconds = Seconds(start);
+        c.name = cand.name;
+        const std::string file = cand.name == "shipped" ? mainPath : cand.file;
+        c.quality = MeasureFile(file, pairs, prose, &c.timings, &c.ok);
         if (c.ok) {
             TZelvoSpell e;
-            e.DictionaryName = dct;
-            c.ok = e.OpenDictionary(dct);
-            if (c.ok) {
-                MeasureEngine(e, pairs, prose, nullptr);
-                c.quality = MeasureEngine(e, pairs, prose, &c.timings);
-            }
+            e.OpenDictionary(file);
+            c.sections = e.SectionCount();
+            for (int sec = 0; sec < c.sections; ++sec) c.words += e.SectionHeader(sec).WordCount;
+            std::error_code sizeError;
+            c.bytes = fs::file_size(file, sizeError);
         }
         columns.push_back(std::move(c));
     }
     if (columns.empty()) return 0;
     std::printf("\nWord list of the main dictionary%*s", 10, "");
-    for (const auto& c : columns) std::printf("%18s", c.name.c_str());
+    for (const auto& c : columns) std::printf("%20s", c.name.c_str());
     std::printf("\n");
     auto listRow = [&](const std::string& label, auto f) {
         std::vector<std::string> cells;
         for (const auto& c : columns) cells.push_back(c.ok ? f(c) : std::string("failed"));
-        Row(label, cells, 18);
+        Row(label, cells, 20);
     };
-    listRow("words stored", [](const ListColumn& c) { return Grouped(double(c.stats.WordsStored)); });
+    listRow("words stored", [](const ListColumn& c) { return Grouped(double(c.words)); });
     listRow("sections / file size", [](const ListColumn& c) {
-        return std::to_string(c.stats.Sections) + " / " + Grouped(c.stats.FileBytes / 1024.0) + " KB";
+        return std::to_string(c.sections) + " / " + Grouped(c.bytes / 1024.0) + " KB";
     });
-    listRow("build time", [](const ListColumn& c) { return Fixed(c.buildSeconds, 2) + " s"; });
     std::vector<const Quality*> qs;
     for (const auto& c : columns) qs.push_back(c.ok ? &c.quality : nullptr);
-    QualityRows(qs, 18);
+    QualityRows(qs, 20);
     listRow("suggestions median / p99", [](const ListColumn& c) {
         return Fixed(Percentile(c.timings.suggestMicros, 50) / 1000, 2) + " / " +
                Fixed(Percentile(c.timings.suggestMicros, 99) / 1000, 2) + " ms";

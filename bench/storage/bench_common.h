@@ -38,6 +38,10 @@ struct StoreFigures {
     double rebuild = 0;
     double pack = 0;
     double dailyBackup = 0;  // copy of the three files before a day's first change; 0 = the store has none
+    // A fresh diary of every key with every removeForPackRebuild-th entry
+    // removed: removing them for good and building the index from scratch,
+    // as "Rebuild Indexes" does (the files kept before the pack included).
+    double packRebuild = 0;
 };
 
 struct BenchSetup {
@@ -47,6 +51,7 @@ struct BenchSetup {
     std::vector<std::string> probeKeys;  // random existing keys for seeks
     std::vector<std::string> newDayKeys;  // days after the last one, appended one by one
     int removeEvery = 100;           // every n-th entry is removed before the pack
+    int removeForPackRebuild = 10;   // 2,000 of 20,000
     int updateRounds = 20;
     int openRounds = 10;  // open and close again, the median counts
 };

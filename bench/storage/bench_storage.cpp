@@ -77,6 +77,8 @@ int main(int argc, char** argv) {
         {"index rebuild", ours.rebuild / 1000, theirs.rebuild / 1000, "ms", 100},
         {"pack", ours.pack / 1000, theirs.pack / 1000, "ms", 0},
         {"daily backup (once a day)", ours.dailyBackup / 1000, 0, "ms", 500, false},
+        // The whole "Rebuild Indexes" work on 20,000 entries, 2,000 removed.
+        {"pack + rebuild (10% removed)", ours.packRebuild / 1000, theirs.packRebuild / 1000, "ms", 500},
     };
     std::printf("diary of %d entries, about 3 KB RTF each\n\n", entries);
     std::printf("%-28s %12s %12s %8s  %s\n", "operation", "ours", "SQLite", "ratio", "goal");

@@ -1,6 +1,7 @@
 // The diary operations on our own xBase table, through the same storage
 // class the program uses.
 
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
@@ -17,6 +18,35 @@ std::unique_ptr<DiaryStorage> OpenDiary(const std::string& folder) {
     auto s = std::make_unique<DiaryStorage>(folder);
     if (!s->OpenDiaryFile()) throw std::runtime_error("cannot open the diary: " + s->LastError());
     return s;
+}
+
+// A diary of its own in a sub-folder: every key, then every n-th removed;
+// the time of the whole "Rebuild Indexes" work on it.
+double PackAndRebuildFresh(const BenchSetup& setup) {
+    const std::string folder = setup.folder + "pack-rebuild/";
+    std::filesystem::create_directory(folder);
+    auto s = OpenDiary(folder);
+    s->DailyBackups = false;  // at most once a day, measured on its own
+    s->DiaryTable.SyncOnPost = false;
+    for (size_t i = 0; i < setup.keys.size(); ++i) {
+        Date d;
+        KeyToDate(setup.keys[i], d);
+        s->EntryExists = false;
+        s->AppendNewDay(d, setup.texts[i]);
+    }
+    int removed = 0;
+    for (size_t i = 0; i < setup.keys.size(); i += size_t(setup.removeForPackRebuild)) {
+        if (!s->FindDateRecord(STOD(setup.keys[i]))) throw std::runtime_error("xbase: a day to remove is missing");
+        s->RemoveCurrentEntry();
+        ++removed;
+    }
+    if (!xb::xb_Commit()) throw std::runtime_error("commit failed: " + xb::xb_ErrorText());
+    s->DiaryTable.SyncOnPost = true;
+    auto t = Clock::now();
+    const RebuildResult r = s->PackAndRebuild();
+    const double micros = MicrosSince(t);
+    if (r.recordsBefore - r.recordsAfter != removed) throw std::runtime_error("xbase: the pack kept removed entries");
+    return micros;
 }
 
 }  // namespace
@@ -124,6 +154,8 @@ StoreFigures RunQuillbook(const BenchSetup& setup) {
         s->DiaryEngine.Pack();
         f.pack = MicrosSince(t);
     }
+    s.reset();
+    f.packRebuild = PackAndRebuildFresh(setup);
     return f;
 }
 

@@ -169,6 +169,38 @@ StoreFigures RunSqlite(const BenchSetup& setup) {
         f.pack = MicrosSince(t);
     }
     sqlite3_close(db);
+
+    {
+        // A fresh database with every key, every n-th then deleted: VACUUM
+        // and REINDEX are SQLite's pack and rebuild.
+        const std::string fresh = setup.folder + "pack-rebuild.sqlite";
+        sqlite3* p = OpenDb(fresh);
+        Exec(p, "CREATE TABLE diary(date TEXT NOT NULL, entry TEXT NOT NULL)");
+        Exec(p, "CREATE INDEX diary_date ON diary(date)");
+        Exec(p, "BEGIN");
+        {
+            Stmt ins(p, "INSERT INTO diary(date, entry) VALUES(?, ?)");
+            for (size_t i = 0; i < setup.keys.size(); ++i) {
+                ins.Text(1, setup.keys[i]);
+                ins.Text(2, setup.texts[i]);
+                ins.Step();
+                ins.Reset();
+            }
+            Stmt del(p, "DELETE FROM diary WHERE date = ?");
+            for (size_t i = 0; i < setup.keys.size(); i += size_t(setup.removeForPackRebuild)) {
+                del.Text(1, setup.keys[i]);
+                del.Step();
+                del.Reset();
+            }
+        }
+        Exec(p, "COMMIT");
+        Exec(p, "PRAGMA wal_checkpoint(TRUNCATE)");
+        auto t = Clock::now();
+        Exec(p, "VACUUM");
+        Exec(p, "REINDEX diary_date");
+        f.packRebuild = MicrosSince(t);
+        sqlite3_close(p);
+    }
     return f;
 }
 

@@ -1,6 +1,9 @@
 #include "richtext/widget/rich_text.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMessageBox>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -478,7 +481,29 @@ bool TRichText::focusNextPrevChild(bool next) {
   return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
+template <typename F>
+void TRichText::Guarded(F&& work) {
+  std::string failure;
+  try {
+    work();
+    return;
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  selecting_ = false;
+  Reformat();
+  if (OnError) {
+    OnError(failure);
+  } else {
+    QMessageBox::critical(this, QString(), QString::fromStdString(failure));
+  }
+}
+
 void TRichText::keyPressEvent(QKeyEvent* e) {
+  Guarded([&] { HandleKey(e); });
+}
+
+void TRichText::HandleKey(QKeyEvent* e) {
   int qtKey = e->key();
   Qt::KeyboardModifiers modifiers = e->modifiers();
   if (OnKeyDown) {
@@ -517,8 +542,42 @@ void TRichText::keyPressEvent(QKeyEvent* e) {
 }
 
 void TRichText::inputMethodEvent(QInputMethodEvent* e) {
-  TypeCharacters(CommittedCharacters(e->commitString()));
+  Guarded([&] { TypeCharacters(CommittedCharacters(e->commitString())); });
   e->accept();
+}
+
+void TRichText::MenuCommand(TKey key, TModifiers modifiers, bool notify) {
+  Guarded([&] {
+    const ViewState before = Snapshot();
+    const TKeyResult r = input_.KeyDown(key, modifiers);
+    AfterCommand(before, r.changed);
+    if (notify && r.changed) Changed();
+  });
+}
+
+void TRichText::contextMenuEvent(QContextMenuEvent* e) {
+  // The clipboard and history commands under the mouse, as word processors
+  // offer them; each notifies as the toolbar's buttons do.
+  QMenu menu(this);
+  const bool editable = CanEdit();
+  const bool selected = input_.HasSelection();
+  QAction* undo = menu.addAction(tr("&Undo"));
+  undo->setEnabled(editable && input_.CanUndo());
+  QAction* redo = menu.addAction(tr("&Redo"));
+  redo->setEnabled(editable && input_.CanRedo());
+  menu.addSeparator();
+  QAction* cut = menu.addAction(tr("Cu&t"));
+  cut->setEnabled(editable && selected);
+  QAction* copy = menu.addAction(tr("&Copy"));
+  copy->setEnabled(selected);
+  QAction* paste = menu.addAction(tr("&Paste"));
+  paste->setEnabled(editable && TRichClipboard().HasText());
+  connect(undo, &QAction::triggered, this, [this] { MenuCommand(TKey::Z, kCtrl, true); });
+  connect(redo, &QAction::triggered, this, [this] { MenuCommand(TKey::Y, kCtrl, true); });
+  connect(cut, &QAction::triggered, this, [this] { MenuCommand(TKey::Delete, kShift, true); });
+  connect(copy, &QAction::triggered, this, [this] { MenuCommand(TKey::Insert, kCtrl, false); });
+  connect(paste, &QAction::triggered, this, [this] { MenuCommand(TKey::Insert, kShift, true); });
+  menu.exec(e->globalPos());
 }
 
 QVariant TRichText::inputMethodQuery(Qt::InputMethodQuery query) const {
@@ -579,6 +638,7 @@ void TRichText::focusOutEvent(QFocusEvent* e) {
 }
 
 void TRichText::mousePressEvent(QMouseEvent* e) {
+  if (e->button() == Qt::RightButton && !hasFocus()) setFocus(Qt::MouseFocusReason);
   if (e->button() != Qt::LeftButton) return;
   setFocus(Qt::MouseFocusReason);
   const ViewState before = Snapshot();

@@ -53,6 +53,9 @@ class TRichText : public QAbstractScrollArea {
   // Sees every key first, as a Qt key code with its modifiers; setting the
   // key to 0 keeps it from the editor.
   std::function<void(int& key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
+  // Shows an edit the document could not take (out of memory, a line past
+  // its limit); a message box when unassigned.
+  std::function<void(const std::string& message)> OnError;
 
   // ---- properties ------------------------------------------------------------------
   bool WordWrap() const { return paint_.WordWrap(); }
@@ -150,6 +153,7 @@ class TRichText : public QAbstractScrollArea {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   // What the view looked like before a command, to repaint only what the
@@ -166,6 +170,13 @@ class TRichText : public QAbstractScrollArea {
   void AfterCommand(const ViewState& before, bool edited);
   // Characters typed by a key or an input method.
   bool TypeCharacters(const std::string& chars);
+  void HandleKey(QKeyEvent* event);
+  // Runs an event's work; an edit the document refuses is reported and the
+  // view laid out again, so no half-done edit stays on screen.
+  template <typename F>
+  void Guarded(F&& work);
+  // The context menu's clipboard and history commands.
+  void MenuCommand(TKey key, TModifiers modifiers, bool notify);
   void SyncViewToInput();
   void UpdateScrollBars();
   void UpdateResolution();

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <string_view>
+#include <unordered_set>
 #include <unistd.h>
 
 #include "spell/engine/spell_file_io.h"
@@ -109,48 +110,63 @@ bool AllInAlphabet(std::string_view word) {
 bool BuildMainDictionary(const std::vector<std::string>& words, const std::string& path,
                          TDictionaryBuildStats* stats, int nodeLimit) noexcept {
     try {
+        return BuildMainDictionaryInTiers({words}, path, stats, nodeLimit);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool BuildMainDictionaryInTiers(const std::vector<std::vector<std::string>>& tiers,
+                                const std::string& path, TDictionaryBuildStats* stats,
+                                int nodeLimit) noexcept {
+    try {
         TDictionaryBuildStats st;
-        st.WordsGiven = words.size();
         if (nodeLimit < 1 || nodeLimit > kMaxSectionNodes) nodeLimit = kMaxSectionNodes;
 
-        std::vector<std::string> upper;
-        upper.reserve(words.size());
-        for (const auto& w : words) {
-            if (w.empty() || !AllInAlphabet(w)) {
-                ++st.WordsSkipped;
-                continue;
+        std::vector<TBuildTrie> sections;
+        std::unordered_set<std::string> earlierTiers;
+        for (const auto& words : tiers) {
+            st.WordsGiven += words.size();
+            std::vector<std::string> upper;
+            upper.reserve(words.size());
+            for (const auto& w : words) {
+                if (w.empty() || !AllInAlphabet(w) || w.size() > static_cast<size_t>(nodeLimit)) {
+                    ++st.WordsSkipped;
+                    continue;
+                }
+                std::string u(w);
+                for (char& c : u) c = static_cast<char>(kUpperCase[uint8_t(c)]);
+                upper.push_back(std::move(u));
             }
-            std::string u(w);
-            for (char& c : u) c = static_cast<char>(kUpperCase[uint8_t(c)]);
-            upper.push_back(std::move(u));
-        }
-        std::sort(upper.begin(), upper.end());
-        const size_t before = upper.size();
-        upper.erase(std::unique(upper.begin(), upper.end()), upper.end());
-        st.Duplicates = before - upper.size();
-        st.WordsStored = upper.size();
+            std::sort(upper.begin(), upper.end());
+            const size_t before = upper.size();
+            upper.erase(std::unique(upper.begin(), upper.end()), upper.end());
+            // A word in two sections would be suggested twice.
+            std::erase_if(upper, [&](const std::string& u) { return earlierTiers.count(u) != 0; });
+            st.Duplicates += before - upper.size();
+            if (upper.empty()) continue;
 
-        // Fill sections in order; a word that would push a section past the
-        // limit starts the next one.
-        std::vector<TBuildTrie> sections(1);
-        for (const auto& w : upper) {
-            if (w.size() > static_cast<size_t>(nodeLimit)) {
-                ++st.WordsSkipped;
-                --st.WordsStored;
-                continue;
+            // Each tier starts a section of its own, so that its words are
+            // reached first; a word that would push a section past the limit
+            // starts the next one.
+            sections.emplace_back();
+            for (const auto& w : upper) {
+                TBuildTrie* cur = &sections.back();
+                size_t common = 0;
+                while (common < w.size() && common < cur->Previous.size() &&
+                       w[common] == cur->Previous[common]) {
+                    ++common;
+                }
+                if (cur->StoredNodes() + (w.size() - common) > static_cast<size_t>(nodeLimit)) {
+                    sections.emplace_back();
+                    cur = &sections.back();
+                }
+                cur->Add(w);
+                ++st.WordsStored;
             }
-            TBuildTrie* cur = &sections.back();
-            size_t common = 0;
-            while (common < w.size() && common < cur->Previous.size() &&
-                   w[common] == cur->Previous[common]) {
-                ++common;
-            }
-            if (cur->StoredNodes() + (w.size() - common) > static_cast<size_t>(nodeLimit)) {
-                sections.emplace_back();
-                cur = &sections.back();
-            }
-            cur->Add(w);
+            if (&words != &tiers.back()) earlierTiers.insert(upper.begin(), upper.end());
         }
+        if (sections.empty()) sections.emplace_back();
 
         std::vector<uint8_t> file(kMainBanner, kMainBanner + sizeof kMainBanner - 1);
         for (auto& sec : sections) {

@@ -13,7 +13,7 @@ struct TDictionaryBuildStats {
     size_t WordsGiven = 0;
     size_t WordsStored = 0;     // distinct words after upper-casing
     size_t WordsSkipped = 0;    // a character outside the dictionary alphabet, or empty
-    size_t Duplicates = 0;      // equal to another word once upper-cased
+    size_t Duplicates = 0;      // equal to another word once upper-cased, or in an earlier tier
     size_t Sections = 0;
     size_t Nodes = 0;
     size_t FileBytes = 0;
@@ -26,5 +26,14 @@ struct TDictionaryBuildStats {
 bool BuildMainDictionary(const std::vector<std::string>& words, const std::string& path,
                          TDictionaryBuildStats* stats = nullptr,
                          int nodeLimit = 64999) noexcept;
+
+// The same for word lists in order of preference: each tier's words go into
+// sections of their own, after those of the tiers before it, and a word of an
+// earlier tier is left out of later ones. Suggestions reach the sections in
+// file order, so between candidates of equal score the words of earlier
+// tiers come first.
+bool BuildMainDictionaryInTiers(const std::vector<std::vector<std::string>>& tiers,
+                                const std::string& path, TDictionaryBuildStats* stats = nullptr,
+                                int nodeLimit = 64999) noexcept;
 
 }  // namespace quill::spell

@@ -213,6 +213,7 @@ std::vector<CdxEntry> EntriesFromTable(WorkArea& a, const CdxTag& tag, bool repo
 // keeps only the first record of each key.
 std::vector<CdxEntry> ExpectedEntries(WorkArea& a, const CdxTag& tag, bool report) {
   auto all = EntriesFromTable(a, tag, report);
+  if (report) Gauge(0);  // the sort is a run of its own
   std::sort(all.begin(), all.end(), [&](const CdxEntry& x, const CdxEntry& y) {
     return tag.CompareEntry(x, y.key, y.recno) < 0;
   });
@@ -222,6 +223,7 @@ std::vector<CdxEntry> ExpectedEntries(WorkArea& a, const CdxTag& tag, bool repor
       if (first.empty() || first.back().key != e.key) first.push_back(std::move(e));
     all = std::move(first);
   }
+  if (report) Gauge(100);
   return all;
 }
 
@@ -846,8 +848,14 @@ int BuildTag(WorkArea& a, std::string_view file, std::string_view tagName, std::
   auto tag = CdxIndex::NewTag(std::string(tagName), std::string(expr), std::string(condition), (option & 1) != 0,
                               descending != 0, a.dbf.Fields(), err);
   if (!tag) Fail(XB_ERR_UNSUPPORTED, BaseName(path) + ": " + err);
+  // Progress comes in four runs from 0 to 100: reading the keys, sorting
+  // them, building the pages, writing the file.
   Gauge(0);
-  tag->Assign(ExpectedEntries(a, *tag, true));
+  auto entries = ExpectedEntries(a, *tag, true);
+  Gauge(0);
+  tag->Assign(std::move(entries));
+  Gauge(100);
+  Gauge(0);
   auto& tags = idx->Tags();
   std::string name = tag->name;
   auto it = std::find_if(tags.begin(), tags.end(), [&](auto& t) { return t->name == name; });

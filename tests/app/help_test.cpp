@@ -34,6 +34,9 @@ TEST(HelpFile, EveryTopicLinkLeadsToATopicAndTheContentsTopicExists) {
                                 "Find entry containing", "Default Font", "Insert Today",
                                 "Hide", "Exit program?"})
         EXPECT_NE(html.indexOf(command), -1) << command;
+    // How to go back to the files kept before the last pack.
+    EXPECT_NE(html.indexOf("backups/before-pack-"), -1);
+    EXPECT_NE(html.indexOf("href=\"#topic1018\""), -1);
 }
 
 TEST(HelpWindow, ContentsOpensTheHelpFileAtItsTopic) {

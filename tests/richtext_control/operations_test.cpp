@@ -3,7 +3,11 @@
 // settings, finding text and word wrap, each with its notification rule.
 #include <gtest/gtest.h>
 
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "control_test_support.h"
 
@@ -12,8 +16,6 @@ namespace {
 
 using test::EditorUnderTest;
 using test::TempFolder;
-
-std::string Fixture(const std::string& name) { return std::string(QUILL_FIXTURES) + "/" + name; }
 
 TEST(EditorOperations, ClearGivesAnEmptyPageInTheControlsFont) {
   EditorUnderTest e;
@@ -275,6 +277,73 @@ TEST(EditorOperations, LanguageSelectsTheControlsOwnTexts) {
   EXPECT_EQ(e->Messages().statusReady, "Ready");
   e->SetLanguage(tlGerman);
   EXPECT_EQ(e->Messages().statusReady, "Bereit");
+}
+
+}  // namespace
+}  // namespace quill
+
+namespace quill {
+namespace {
+
+TEST(EditorOperations, CaretFormatChangedTellsTheChromeOfANewFormatOrParagraph) {
+  test::EditorUnderTest e;
+  e.Type("plain");
+  TCharAttr bold = e->CurrentAttributes();
+  bold.style = csBold;
+  e->SetCurrentAttributes(bold);
+  e.Type("BOLD");
+  QTest::keyClick(e.editor.get(), Qt::Key_Return);
+  e.Type("next");
+  int told = 0;
+  QObject::connect(e.editor.get(), &TRichText::CaretFormatChanged, [&] { ++told; });
+  QTest::keyClick(e.editor.get(), Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(e.editor.get(), Qt::Key_Right);
+  EXPECT_EQ(told, 1);  // another paragraph and another format
+  QTest::keyClick(e.editor.get(), Qt::Key_Right);
+  EXPECT_EQ(told, 1);  // same paragraph, same format
+  QTest::keyClick(e.editor.get(), Qt::Key_End);
+  EXPECT_EQ(told, 2);  // into the bold word
+  e->SetParagraphIndents(0, 720, 0);
+  EXPECT_EQ(told, 3);  // the paragraph's settings changed
+  EXPECT_FALSE(e->CurrentAttributes().style & csItalic);
+}
+
+TEST(EditorOperations, ContextMenuCutsCopiesAndPastesLikeTheKeys) {
+  QGuiApplication::clipboard()->clear();
+  test::EditorUnderTest e;
+  e.Type("cut me here");
+  e->Input().SetSelection({e.Paragraph(0), 0}, {e.Paragraph(0), 4});
+  auto choose = [&](const QString& caption) {
+    QTimer::singleShot(0, [caption] {
+      QMenu* menu = nullptr;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* m = qobject_cast<QMenu*>(w); m && m->isVisible()) menu = m;
+      if (!menu) {
+        ADD_FAILURE() << "no menu";
+        return;
+      }
+      for (QAction* a : menu->actions())
+        if (a->text() == caption && a->isEnabled()) a->trigger();
+      menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), e.View()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(e.View(), &event);
+  };
+  choose("Cu&t");
+  EXPECT_EQ(e.Text(), "me here");
+  EXPECT_EQ(e.changes, 1);
+  QTest::keyClick(e.editor.get(), Qt::Key_End);
+  choose("&Paste");
+  EXPECT_EQ(e.Text(), "me herecut ");
+  EXPECT_EQ(e.changes, 2);
+  choose("&Undo");
+  EXPECT_EQ(e.Text(), "me here");
+  EXPECT_EQ(e.changes, 3);
+  e->SetReadOnly(true);
+  choose("&Paste");
+  EXPECT_EQ(e.Text(), "me here");
+  EXPECT_EQ(e.changes, 3);
+  QGuiApplication::clipboard()->clear();
 }
 
 }  // namespace

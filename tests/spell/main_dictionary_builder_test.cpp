@@ -1,9 +1,15 @@
 // The main dictionary builder: every word it keeps can be looked up, words
-// the alphabet cannot hold are left out, sections stay within their limit.
+// the alphabet cannot hold are left out, sections stay within their limit,
+// tiers keep their order, and the filters drop only what they name.
 
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +106,134 @@ TEST(SpellDictionaryBuilder, ProgramReadsUtf8ListsAndDropsListedPossessives) {
     const std::string bad = std::string(QUILLBOOK_DICTIONARY_BUILDER_PATH) + " '" + (dir / "x.dct") +
                             "' '" + (dir / "missing.txt") + "' 2>/dev/null";
     EXPECT_NE(std::system(bad.c_str()), 0);
+}
+
+
+// Between suggestions of equal score the word of the earlier tier comes
+// first, whichever way the letters sort; a word of an earlier tier is not
+// stored again.
+TEST(SpellDictionaryBuilder, EarlierTiersWinTiesAndKeepTheirWordsOnce) {
+    TempFolder dir;
+    struct Case {
+        std::vector<std::vector<std::string>> tiers;
+        const char* first;
+        const char* second;
+    };
+    const Case cases[] = {
+        {{{"cat", "hat"}, {"cot", "hot", "CAT"}}, "cat", "cot"},
+        {{{"cot", "hot"}, {"cat", "hat", "Cot"}}, "cot", "cat"},
+    };
+    for (const auto& c : cases) {
+        spell::TDictionaryBuildStats st;
+        ASSERT_TRUE(spell::BuildMainDictionaryInTiers(c.tiers, dir / "m.dct", &st));
+        EXPECT_EQ(st.WordsStored, 4u);
+        EXPECT_EQ(st.Duplicates, 1u);
+        EXPECT_EQ(st.Sections, 2u);
+
+        TZelvoSpell engine;
+        ASSERT_TRUE(engine.OpenDictionary(dir / "m.dct"));
+        ASSERT_EQ(engine.SectionCount(), 2);
+        EXPECT_EQ(engine.SectionHeader(0).WordCount, 2);
+        EXPECT_EQ(engine.SectionHeader(1).WordCount, 2);
+        // "cxt" scores the same against cat and cot.
+        const std::vector<std::string> s = engine.GetSuggestions("cxt");
+        const auto first = std::find(s.begin(), s.end(), c.first);
+        const auto second = std::find(s.begin(), s.end(), c.second);
+        ASSERT_NE(first, s.end()) << c.first;
+        ASSERT_NE(second, s.end()) << c.second;
+        EXPECT_LT(first, second) << c.first;
+        EXPECT_EQ(std::count(s.begin(), s.end(), "cat"), 1);
+        EXPECT_EQ(std::count(s.begin(), s.end(), "cot"), 1);
+    }
+    // An empty tier makes no section; an empty list still makes a file.
+    spell::TDictionaryBuildStats st;
+    ASSERT_TRUE(spell::BuildMainDictionaryInTiers({{}, {"cat"}, {}}, dir / "m.dct", &st));
+    EXPECT_EQ(st.Sections, 1u);
+    ASSERT_TRUE(spell::BuildMainDictionaryInTiers({}, dir / "e.dct", &st));
+    TZelvoSpell engine;
+    EXPECT_TRUE(engine.OpenDictionary(dir / "e.dct"));
+}
+
+TEST(SpellDictionaryBuilder, FiltersDropShortAbbreviationsNamesAndRareWords) {
+    // Windows-1252: \xC9 is E acute, \xE9 e acute.
+    const std::vector<std::string> words = {
+        "NY",   "NY's", "ASAP", "A",   "I",     "Ian", "Ian's", "Ty",   "Tom's", "Dover",
+        "ian",  "ans",  "dag",  "org", "zebra", "TV",  "McDo", "\xC9" "va", "\xC9" "V",
+        "x-ray", "o'er", "I'd", "AT&T"};
+    struct Case {
+        size_t (*filter)(std::vector<std::string>&, size_t);
+        size_t letters;
+        std::vector<std::string> dropped;
+    };
+    const Case cases[] = {
+        {spell::DropAbbreviationsUpTo, 2, {"NY", "NY's", "TV", "\xC9" "V"}},
+        {spell::DropAbbreviationsUpTo, 4, {"NY", "NY's", "ASAP", "TV", "\xC9" "V", "AT&T"}},
+        {spell::DropNamesUpTo, 3, {"Ian", "Ian's", "Ty", "Tom's", "\xC9" "va"}},
+        {spell::DropNamesUpTo, 0, {}},
+        {spell::DropShorterThan, 4,
+         {"Ian", "Ian's", "Ty", "Tom's", "ian", "ans", "dag", "org", "\xC9" "va", "I'd"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> kept = words;
+        EXPECT_EQ(c.filter(kept, c.letters), c.dropped.size());
+        std::vector<std::string> expected;
+        for (const auto& w : words) {
+            if (std::find(c.dropped.begin(), c.dropped.end(), w) == c.dropped.end()) expected.push_back(w);
+        }
+        EXPECT_EQ(kept, expected) << c.letters;
+    }
+}
+
+TEST(SpellDictionaryBuilder, PossessivesGoWhenTheirWordIsInAnyList) {
+    std::vector<std::vector<std::string>> lists = {{"cat", "dog's"}, {"cat's", "dog", "emu's"}};
+    EXPECT_EQ(spell::DropListedPossessives(lists), 2u);
+    EXPECT_EQ(lists, (std::vector<std::vector<std::string>>{{"cat"}, {"dog", "emu's"}}));
+}
+
+// The program: "--section" starts a tier, and filters reach only the lists
+// after them within their own tier.
+TEST(SpellDictionaryBuilder, ProgramBuildsTiersAndScopesItsFilters) {
+    TempFolder dir;
+    auto write = [&](const char* name, const char* text) {
+        std::ofstream(dir / name, std::ios::binary) << text;
+    };
+    write("a.txt", "NY\nIan\nans\ncat\n");
+    write("b.txt", "NV\nAl\nabs\ncot\nIan\n");
+    write("c.txt", "NJ\nEd\nads\ncut\n");
+    auto run = [&](const std::string& args) {
+        const std::string cmd = std::string(QUILLBOOK_DICTIONARY_BUILDER_PATH) + " '" +
+                                (dir / "m.dct") + "' " + args + " > '" + (dir / "out.txt") + "' 2>&1";
+        const int status = std::system(cmd.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    const std::string a = "'" + (dir / "a.txt") + "'";
+    const std::string b = "'" + (dir / "b.txt") + "'";
+    const std::string c = "'" + (dir / "c.txt") + "'";
+    ASSERT_EQ(run(a + " --section --drop-abbreviations 2 --drop-names 3 " + b +
+                  " --drop-shorter-than 4 " + c + " --section " + c),
+              0);
+    TZelvoSpell engine;
+    ASSERT_TRUE(engine.OpenDictionary(dir / "m.dct"));
+    ASSERT_EQ(engine.SectionCount(), 3);
+    EXPECT_EQ(engine.SectionHeader(0).WordCount, 4);  // no filter in the first tier
+    EXPECT_EQ(engine.SectionHeader(1).WordCount, 2);  // abs, cot: every word of c.txt filtered
+    EXPECT_EQ(engine.SectionHeader(2).WordCount, 4);  // c.txt again, without filters
+    for (const char* w : {"NY", "Ian", "ans", "cat", "abs", "cot", "NJ", "Ed", "ads", "cut"}) {
+        EXPECT_TRUE(engine.IsWordCorrect(w)) << w;
+    }
+    for (const char* w : {"NV", "Al"}) EXPECT_FALSE(engine.IsWordCorrect(w)) << w;
+
+    ASSERT_EQ(run(a + " --section --drop-names 3 " + c), 0);
+    TZelvoSpell second;
+    ASSERT_TRUE(second.OpenDictionary(dir / "m.dct"));
+    EXPECT_FALSE(second.IsWordCorrect("Ed"));
+    EXPECT_TRUE(second.IsWordCorrect("NJ"));
+
+    for (const std::string& bad : {a + " --section", "--section " + a, a + " --drop-names", a + " --drop-names x",
+                                   a + " --drop-names -1", a + " --drop-names 3", a + " --frobnicate " + b}) {
+        EXPECT_EQ(run(bad), 2) << bad;
+    }
+    EXPECT_EQ(run("'" + (dir / "missing.txt") + "'"), 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // holds for kills in the middle of a pack and an index rebuild.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <random>
 #include <thread>
 
+#include "storage/diary_backups.h"
 #include "storage/diary_file_check.h"
 #include "storage/diary_storage.h"
 #include "storage/entry_text.h"
@@ -125,6 +127,16 @@ protected:
         // ever without its key.
         for (const auto& rec : CheckDiaryFiles(dir_.path()).records)
             ASSERT_FALSE(!rec.deleted && rec.key.empty()) << "record " << rec.recNo << " is live without a key";
+        // A kept before-pack folder is listed only once its pack has
+        // swapped the files: it never shares the live table file, which
+        // later saves would change under it.
+        struct stat live {};
+        ASSERT_EQ(stat((dir_.path() + "QUILLBK.DBF").c_str(), &live), 0);
+        for (const auto& b : ListBackups(dir_.path())) {
+            struct stat kept {};
+            if (b.name.rfind("before-pack-", 0) != 0 || stat((b.path + "QUILLBK.DBF").c_str(), &kept) != 0) continue;
+            ASSERT_FALSE(kept.st_dev == live.st_dev && kept.st_ino == live.st_ino) << b.name << " follows the live table";
+        }
         {
             DiaryStorage s(dir_.path());
             ASSERT_TRUE(s.OpenDiaryFile()) << "the diary does not open after a kill: " << s.LastError();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -112,7 +113,7 @@ TEST_F(StorageTool, BadArgumentsAreRefused) {
 
 TEST_F(StorageTool, MissingDiaryIsAnErrorAndNothingIsCreated) {
     TempFolder empty;
-    for (const std::string args : {"list", "show 20240101", "check", "put 20240101 /etc/hostname", "repair"}) {
+    for (const std::string args : {"list", "show 20240101", "check", "repair", "rebuild", "search text"}) {
         std::string out;
         EXPECT_EQ(RunCommand(std::string(QUILL_TOOL) + " --dir " + empty.path() + " " + args + " 2>&1", &out), 1)
             << args;
@@ -123,12 +124,123 @@ TEST_F(StorageTool, MissingDiaryIsAnErrorAndNothingIsCreated) {
     EXPECT_EQ(RunCommand(std::string(QUILL_TOOL) + " --dir " + empty.path() + "nowhere list 2>&1", &out), 1);
 }
 
+TEST_F(StorageTool, PutIntoAFolderWithoutADiaryCreatesItAsTheFirstStartDoes) {
+    TempFolder base;
+    const std::string folder = base.path() + "new/diary/";
+    std::string out;
+    ASSERT_EQ(RunCommand(std::string(QUILL_TOOL) + " put 20240105 " + WriteFile("a.rtf", "{\\rtf1 first day}") +
+                             " --dir " + folder + " 2>&1",
+                         &out),
+              0)
+        << out;
+    EXPECT_NE(out.find("created a new diary in " + folder), std::string::npos) << out;
+    EXPECT_NE(out.find("added 20240105"), std::string::npos) << out;
+    for (const char* file : {kDiaryTableName, kDiaryIndexName, kDiaryMemoName})
+        EXPECT_TRUE(fs::exists(folder + file)) << file;
+    // The folders made are the user's alone, like the program's own.
+    for (const std::string& made : {base.path() + "new", folder})
+        EXPECT_EQ(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all) << made;
+    // The program opens what the tool made, with the entry in it.
+    {
+        auto s = test::OpenDiary(folder);
+        EXPECT_TRUE(s->OpenNotes().empty());
+        ASSERT_TRUE(s->FindDateRecord(D(2024, 1, 5)));
+        EXPECT_EQ(s->CurrentEntryText(), "{\\rtf1 first day}");
+    }
+    // A second put finds the diary there.
+    ASSERT_EQ(RunCommand(std::string(QUILL_TOOL) + " --dir=" + folder + " put 20240106 " +
+                             WriteFile("b.rtf", "{\\rtf1 second}") + " 2>&1",
+                         &out),
+              0);
+    EXPECT_EQ(out.find("created"), std::string::npos) << out;
+
+    // Nothing to store creates nothing.
+    TempFolder empty;
+    ASSERT_EQ(RunCommand(std::string(QUILL_TOOL) + " --dir " + empty.path() + " put 20240101 " +
+                             WriteFile("e.rtf", "") + " 2>&1",
+                         &out),
+              0);
+    EXPECT_NE(out.find("no entry to remove"), std::string::npos) << out;
+    EXPECT_TRUE(fs::is_empty(empty.path()));
+}
+
+TEST_F(StorageTool, PutDoesNotCreateATableBesideAnOrphanedMemoFile) {
+    // The table is gone but the entries' texts are still there: damage, not
+    // a first start. Nothing may be created over the memo file.
+    TempFolder damaged;
+    std::ofstream(damaged.path() + kDiaryMemoName, std::ios::binary) << std::string(1024, 'x');
+    std::string out;
+    EXPECT_EQ(RunCommand(std::string(QUILL_TOOL) + " --dir " + damaged.path() + " put 20240101 " +
+                             WriteFile("a.rtf", "{\\rtf1 x}") + " 2>&1",
+                         &out),
+              1);
+    EXPECT_NE(out.find("cannot open the diary"), std::string::npos) << out;
+    EXPECT_FALSE(fs::exists(damaged.path() + kDiaryTableName));
+    EXPECT_EQ(fs::file_size(damaged.path() + kDiaryMemoName), 1024u);
+}
+
+TEST_F(StorageTool, DirMayStandBeforeOrAfterTheCommand) {
+    std::string out;
+    ASSERT_EQ(Tool("put 20240105 " + WriteFile("a.rtf", "{\\rtf1 one}"), &out), 0) << out;
+    for (const std::string& line : {"--dir " + dir_.path() + " list", "list --dir " + dir_.path(),
+                                    "--dir=" + dir_.path() + " list", "list --dir=" + dir_.path()}) {
+        ASSERT_EQ(RunCommand(std::string(QUILL_TOOL) + " " + line + " 2>&1", &out), 0) << line << ": " << out;
+        EXPECT_EQ(out, "20240105\t11\n") << line;
+    }
+    EXPECT_EQ(RunCommand(std::string(QUILL_TOOL) + " list --dir 2>&1", &out), 2);
+    EXPECT_NE(out.find("--dir needs a folder"), std::string::npos) << out;
+    EXPECT_EQ(RunCommand(std::string(QUILL_TOOL) + " --dir= list 2>&1", &out), 2) << "an empty folder is not /";
+}
+
+TEST_F(StorageTool, SearchListsTheMatchingDaysInDateOrder) {
+    const struct {
+        const char* key;
+        std::string rtf;
+    } entries[] = {
+        {"20240301", "{\\rtf1\\ansi Walked the {\\b Dog}\\par }"},
+        {"20231231", "{\\rtf1\\ansi no pets today\\par }"},
+        {"20240115", "{\\rtf1\\ansi the dogs barked\\par caf\\'e9 au lait\\par }"},
+        {"20250101", "{\\rtf1\\ansi DOGGEDLY\\par }"},
+        {"20240116", "{\\rtf1\\ansi d\\par og\\par }"},
+    };
+    std::string out;
+    for (const auto& e : entries)
+        ASSERT_EQ(Tool(std::string("put ") + e.key + " " + WriteFile(std::string(e.key) + ".rtf", e.rtf), &out), 0) << out;
+    const struct {
+        std::string args;
+        int status;
+        std::string listed;
+    } cases[] = {
+        {"search dog", 0, "20240115\n20240301\n20250101\n"},
+        {"search --dir " + dir_.path() + " DOG", 0, "20240115\n20240301\n20250101\n"},
+        {"search walked the dog", 0, "20240301\n"},
+        {"search 'w*dog'", 0, "20240301\n"},
+        {"search 'CAF\xc3\x89'", 0, "20240115\n"},  // UTF-8 on the command line
+        {"search cat", 1, ""},
+        {"search '\xe2\x98\x83'", 1, ""},  // a snowman: no entry can hold one
+        {"search -- --dir", 1, ""},
+        {"search", 2, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Tool(c.args, &out, false), c.status) << c.args;
+        EXPECT_EQ(out, c.listed) << c.args;
+    }
+    Tool("search cat", &out);
+    EXPECT_NE(out.find("No matches"), std::string::npos) << out;
+    // Without the index the table's own order is walked; the days still come
+    // out in date order.
+    fs::remove(dir_.path() + kDiaryIndexName);
+    EXPECT_EQ(Tool("search dog", &out, false), 0);
+    EXPECT_EQ(out, "20240115\n20240301\n20250101\n");
+    EXPECT_FALSE(fs::exists(dir_.path() + kDiaryIndexName)) << "the search changed nothing";
+}
+
 TEST_F(StorageTool, DiaryLockedByARunningProgram) {
     std::string out;
     ASSERT_EQ(Tool("put 20240105 " + WriteFile("a.rtf", "{\\rtf1 one}"), &out), 0) << out;
     auto running = test::OpenDiary(dir_.path());  // the program holds the table exclusively
-    for (const std::string& args : std::vector<std::string>{"list", "show 20240105", "put 20240105 " + WriteFile("b.rtf", "{\\rtf1 two}"),
-                                                            "repair", "restore " + DateToKey(Today())}) {
+    for (const std::string& args : std::vector<std::string>{"list", "show 20240105", "search one", "put 20240105 " + WriteFile("b.rtf", "{\\rtf1 two}"),
+                                                            "repair", "rebuild", "restore " + DateToKey(Today())}) {
         EXPECT_EQ(Tool(args, &out), 1) << args;
         EXPECT_NE(out.find("in use by a running program"), std::string::npos) << args << ": " << out;
     }
@@ -226,6 +338,35 @@ TEST_F(StorageTool, RepairOnAHealthyDiaryKeepsACopyAndChangesNoEntry) {
     ASSERT_EQ(Tool("list", &out, false), 0);
     EXPECT_EQ(out, "20240101\t13\n20240102\t13\n20240103\t13\n");
     EXPECT_EQ(Tool("check", &out), 0) << out;
+}
+
+TEST_F(StorageTool, RebuildPacksWithAProgressLineAndKeepsTheFilesAsTheyWere) {
+    {
+        auto s = test::OpenDiary(dir_.path());
+        for (int d = 1; d <= 9; ++d) test::SaveDay(*s, D(2024, 2, d), test::EntryFor(D(2024, 2, d)));
+        for (int d : {2, 5, 6}) test::SaveDay(*s, D(2024, 2, d), "");
+    }
+    const std::string dbf = Slurp(dir_.path() + "QUILLBK.DBF");
+    std::string out;
+    ASSERT_EQ(Tool("rebuild", &out), 0) << out;
+    // Not a terminal: one line per phase, written when it is over.
+    EXPECT_NE(out.find("Permanently removing deleted tasks: 100%\nRebuilding indexes: 100%\n"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("packed and rebuilt: 6 records, 3 removed record(s) gone"), std::string::npos) << out;
+    std::vector<DiaryBackup> kept;
+    for (const auto& b : ListBackups(dir_.path()))
+        if (b.name.rfind("before-pack-", 0) == 0) kept.push_back(b);
+    ASSERT_EQ(kept.size(), 1u) << out;
+    EXPECT_NE(out.find("kept in " + kept[0].path), std::string::npos) << out;
+    EXPECT_EQ(Slurp(kept[0].path + "QUILLBK.DBF"), dbf);
+    EXPECT_EQ(Tool("check", &out), 0) << out;
+    ASSERT_EQ(Tool("list", &out, false), 0);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 6) << out;
+    EXPECT_EQ(out.find("20240205"), std::string::npos) << out;
+    // The backups command names the folder.
+    ASSERT_EQ(Tool("backups", &out), 0);
+    EXPECT_NE(out.find(kept[0].name), std::string::npos) << out;
+    EXPECT_EQ(Tool("rebuild now", &out), 2) << out;
 }
 
 // Every kind of damage repair salvages at once: a table cut inside its last
