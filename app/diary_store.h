@@ -20,6 +20,8 @@ public:
     virtual bool OpenDiaryFile(const std::string& folder) = 0;
     // Positions the data set on the day's record; true when it exists.
     virtual bool FindDateRecord(Date date) = 0;
+    // The stored text of the record FindDateRecord found; "" when none.
+    virtual std::string CurrentEntryText() { return {}; }
     // The password the engine reads and writes encrypted records with.
     virtual void SetPassword(const std::string& password) = 0;
     // Why the last operation failed, for the message shown to the user.

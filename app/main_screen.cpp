@@ -152,6 +152,7 @@ TMainScreen::TMainScreen(MainScreenSetup setup, std::unique_ptr<DiaryStore> stor
     setWindowTitle("Quillbook");
     DefaultFontdialog = new TDefaultFontDialog(this);
     BuildMenus();
+    ConnectPrintCommands();
     BuildControls();
     SetMainWindowForDialogs(this);
     // Key preview: the window sees every key before its controls do.

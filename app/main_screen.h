@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QPrinter>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -76,6 +77,14 @@ public:
     // the editor raising it itself.
     void RichText1KeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void BitBtn1Accepted(const std::string& password);
+    // The print menu and "Print Setup" (main_screen_print.cpp).
+    void PrintcurrentEntryOnlyClick();
+    void PrintCurrentEntryForwardMergedClick();
+    void PrintCurrentEntryForwardSeperatePagesClick();
+    void PrintSetup1Click();
+    void PrintReport(const QString& mode);
+    // The printer that "Print Setup" sets up and the print jobs print on.
+    QPrinter& SystemPrinter();
 
     QString PreferencesPath() const;
     QString HelpFile() const { return helpFile_; }
@@ -153,6 +162,7 @@ protected:
 
 private:
     void BuildMenus();
+    void ConnectPrintCommands();
     void BuildControls();
     void BuildEditors();
     void AddToolbarButtons();
@@ -171,6 +181,7 @@ private:
     bool tableOpen_ = false;
     std::string storedPassword_;  // "Security"/"Password" as last read or written
     QString helpFile_;
+    std::unique_ptr<QPrinter> printer_;
 };
 
 }  // namespace quill

@@ -40,6 +40,9 @@ public:
         }
     }
 
+    // A record whose text cannot be read raises; the print job reports it.
+    std::string CurrentEntryText() override { return storage_ ? storage_->CurrentEntryText() : std::string(); }
+
     void SetPassword(const std::string& password) override {
         if (storage_) storage_->DiaryEngine.SetPassword(password);
     }
