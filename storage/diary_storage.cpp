@@ -266,6 +266,22 @@ bool DiaryStorage::SaveEntry(Date currentDate, const std::string& storedText) {
     return EntryExists;
 }
 
+int DiaryStorage::KeyState() { return DiaryTable.Active() ? DiaryEngine.KeyState() : 0; }
+
+bool DiaryStorage::UsePassword(const std::string& password) {
+    DiaryEngine.SetPassword(password);
+    return KeyState() != xb::XB_KEY_LOCKED;
+}
+
+void DiaryStorage::ChangePassword(const std::string& newPassword, const std::function<void(int)>& progress) {
+    DiaryEngine.SetGaugeHook([&](int percent) {
+        if (progress) progress(percent);
+    });
+    const bool ok = DiaryEngine.DbfChangePassword(newPassword);
+    DiaryEngine.SetGaugeHook({});
+    if (!ok) RaiseEngineError();
+}
+
 std::string DiaryStorage::EngineDamageText() const {
     if (!DiaryTable.Active()) return {};
     const int previous = xb::xb_Select(DiaryTable.WorkArea());

@@ -473,10 +473,40 @@ std::string Unseal(WorkArea& a, const DbfField& f, std::string_view stored) {
   return text;
 }
 
+// Keys derived in this run, so that the copies of one diary (its backups
+// share its key file) cost one derivation, not one each.
+struct DerivedKey {
+  std::string password;
+  KeyFile file;
+  SealKey key;
+};
+std::vector<DerivedKey>& DerivedKeys() {
+  static std::vector<DerivedKey> keys;
+  return keys;
+}
+
+void RememberKey(std::string_view password, const KeyFile& file, const SealKey& key) {
+  auto& keys = DerivedKeys();
+  if (keys.size() >= 4) keys.erase(keys.begin());
+  keys.push_back({std::string(password), file, key});
+}
+
+bool UnlockWith(WorkArea& a, std::string_view password, SealKey& key) {
+  if (password.empty()) return false;
+  for (const auto& d : DerivedKeys())
+    if (d.password == password && d.file.Bytes() == a.keyFile.Bytes()) {
+      key = d.key;
+      return true;
+    }
+  if (!a.keyFile.Unlock(password, key)) return false;
+  RememberKey(password, a.keyFile, key);
+  return true;
+}
+
 void UnlockArea(WorkArea& a) {
   a.unlocked = false;
   if (!Sealed(a) || !a.keyError.empty() || E().password.empty()) return;
-  a.unlocked = a.keyFile.Unlock(E().password, a.key);
+  a.unlocked = UnlockWith(a, E().password, a.key);
 }
 
 void LoadKey(WorkArea& a) {
@@ -1009,7 +1039,21 @@ void RekeyIn(WorkArea& a, std::string_view newPassword) {
   const bool toSealed = !newPassword.empty();
   SealKey newKey{};
   KeyFile newKeyFile;
-  if (toSealed) newKeyFile = KeyFile::Create(newPassword, newKey);
+  if (toSealed) {
+    // A key file made earlier in this run for the same password serves
+    // again (the diary and its backups then share one).
+    bool reused = false;
+    for (const auto& d : DerivedKeys())
+      if (d.password == newPassword && !reused) {
+        newKeyFile = d.file;
+        newKey = d.key;
+        reused = true;
+      }
+    if (!reused) {
+      newKeyFile = KeyFile::Create(newPassword, newKey);
+      RememberKey(newPassword, newKeyFile, newKey);
+    }
+  }
   const std::string keyPath = Sealed(a) ? a.keyPath : KeyPathOf(a.dbfPath);
   const std::string dbfNew = a.dbfPath + kRekeyNew;
   const std::string memoNew = a.memoPath + kRekeyNew;
@@ -1939,6 +1983,19 @@ int xb_KeyState() {
     WorkArea& a = Cur();
     if (!Sealed(a)) return XB_KEY_PLAIN;
     return a.unlocked ? XB_KEY_OPEN : XB_KEY_LOCKED;
+  });
+}
+
+int xb_TryPassword(std::string_view password) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    if (!Sealed(a)) return 1;
+    if (!a.keyError.empty()) Fail(XB_ERR_CORRUPT, a.keyError);
+    SealKey key{};
+    if (!UnlockWith(a, password, key)) return 0;
+    a.key = key;
+    a.unlocked = true;
+    return 1;
   });
 }
 

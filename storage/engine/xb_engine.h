@@ -228,6 +228,10 @@ constexpr int XB_KEY_PLAIN = 0;    // not protected
 constexpr int XB_KEY_OPEN = 1;     // protected, the password set opens it
 constexpr int XB_KEY_LOCKED = 2;   // protected, no password or a wrong one
 int xb_KeyState();                 // of the selected table
+// Opens the selected protected table with PASSWORD alone, leaving the
+// engine's password as it is (a copy under an earlier password). Non-zero
+// when it opens it, and for a table without protection.
+int xb_TryPassword(std::string_view password);
 // Re-writes the whole table with its texts sealed under the password last
 // set (a plain table) or opened from it (a protected one). One pass: the
 // new files are written beside the old ones and swapped in atomically, a
