@@ -10,6 +10,8 @@
 
 namespace quill {
 
+class DiaryStorage;
+
 class DiaryStore {
 public:
     virtual ~DiaryStore() = default;
@@ -25,6 +27,21 @@ public:
     // What a successful open found damaged and mended or worked around, one
     // sentence each; empty when the files were sound.
     virtual std::vector<std::string> OpenNotes() const { return {}; }
+
+    // Password protection of the entries: 0 none, 1 protected and open with
+    // the password given, 2 protected and not (yet) open.
+    virtual int KeyState() { return 0; }
+    // Gives the engine the password; whether the entries can now be read.
+    virtual bool UsePassword(const std::string& password) {
+        SetPassword(password);
+        return true;
+    }
+    // Around the password set-up: natural order and the index files closed,
+    // then the index re-opened and date order selected.
+    virtual void CloseIndexes() {}
+    virtual void ReopenIndexes() {}
+    // The diary layer the password set-up re-writes; null without one.
+    virtual DiaryStorage* Storage() { return nullptr; }
 };
 
 // The program's table layer.

@@ -71,6 +71,7 @@ public:
     void mnuDefaultFontClick();
     void SaveButtonClick();
     void BitBtn1Accepted(const std::string& password);
+    void mnuSecurityClick();
 
     QString PreferencesPath() const;
     QString HelpFile() const { return helpFile_; }
@@ -155,6 +156,11 @@ private:
     void ReleaseSplash();
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     std::string PasswordValueToStore();
+    // Password commands (main_screen_security.cpp).
+    bool PasswordNeeded();
+    bool GateAccepts(const std::string& typed);
+    void SecureAfterUnlock();
+    void EnableSecurityCommand();
 
     MainScreenSetup setup_;
     std::unique_ptr<DiaryStore> store_;
