@@ -40,7 +40,9 @@ std::string ExecutableFolder() {
 namespace {
 
 void PrintUsage(std::ostream& out) {
-    out << "usage: quillbook-tool [--dir FOLDER] COMMAND [ARGS]\n\ncommands:\n";
+    out << "usage: quillbook-tool [--dir FOLDER] [--password-stdin] COMMAND [ARGS]\n\n"
+           "A protected diary's password is asked for on the terminal, or read from the\n"
+           "first line of standard input with --password-stdin.\n\ncommands:\n";
     auto commands = ToolCommands();
     std::sort(commands.begin(), commands.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
@@ -53,7 +55,7 @@ void PrintUsage(std::ostream& out) {
 int main(int argc, char** argv) {
     using namespace quill::tool;
     ToolContext ctx{{}, DefaultDiaryFolder(), ExecutableFolder(), &std::cin, &std::cout,
-                    &std::cerr};
+                    &std::cerr, false};
     std::string name;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -64,6 +66,8 @@ int main(int argc, char** argv) {
             }
             ctx.diaryFolder = argv[++i];
             if (ctx.diaryFolder.empty() || ctx.diaryFolder.back() != '/') ctx.diaryFolder += '/';
+ } else if (a == "--password-stdin") {
+            ctx.passwordFromStdin = true;
         } else if (name.empty() && (a == "-h" || a == "--help" || a == "help")) {
             PrintUsage(std::cout);
             return 0;

@@ -16,6 +16,7 @@
 #include "storage/entry_text.h"
 #include "storage/folder_files.h"
 #include "storage/xb_error.h"
+#include "tool/password_prompt.h"
 #include "tool/storage_tool_support.h"
 #include "tool/tool_registry.h"
 
@@ -24,7 +25,8 @@ namespace {
 
 // Opens the diary without changing anything: read-only, date order when the
 // index is there.
-std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, bool& haveIndex) {
+std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, bool& haveIndex,
+                                             ToolContext* unlockWith = nullptr) {
     RequireTable(folder);
     auto s = std::make_unique<DiaryStorage>(folder);
     s->DiaryTable.TableName = kDiaryTableName;
@@ -38,6 +40,7 @@ std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, bool& ha
     } catch (const TXbError& e) {
         throw Failure{1, Describe(e, folder)};
     }
+    if (unlockWith) UnlockDiary(*unlockWith, *s);
     return s;
 }
 
@@ -67,7 +70,7 @@ int RunList(ToolContext& ctx) {
     return Guarded(ctx, [&] {
         if (!ctx.args.empty()) throw Failure{2, "usage: list"};
         bool haveIndex = false;
-        auto s = OpenForReading(ctx.diaryFolder, haveIndex);
+        auto s = OpenForReading(ctx.diaryFolder, haveIndex, &ctx);
         int damaged = 0;
         for (const auto& e : ListEntries(*s, haveIndex)) {
             if (e.damage.empty()) {
@@ -95,7 +98,7 @@ int RunShow(ToolContext& ctx) {
         if (!ParseKey(ctx.args[0], day))
             throw Failure{2, "'" + ctx.args[0] + "' is not a date key (yyyymmdd, e.g. 20240105)"};
         bool haveIndex = false;
-        auto s = OpenForReading(ctx.diaryFolder, haveIndex);
+        auto s = OpenForReading(ctx.diaryFolder, haveIndex, &ctx);
         bool found = false;
         if (haveIndex) {
             found = s->FindDateRecord(day);
@@ -119,6 +122,16 @@ int RunPut(ToolContext& ctx) {
         Date day;
         if (!ParseKey(ctx.args[0], day))
             throw Failure{2, "'" + ctx.args[0] + "' is not a date key (yyyymmdd, e.g. 20240105)"};
+        // The diary is opened and its password asked first: with
+        // --password-stdin the password is the first line, the entry the rest.
+        RequireTable(ctx.diaryFolder);
+        DiaryStorage s(ctx.diaryFolder);
+        if (!s.OpenDiaryFile()) {
+            throw Failure{1, s.LastErrorCode() == xb::XB_ERR_LOCKED
+                                 ? "the diary in " + ctx.diaryFolder + " is in use by a running program; close Quillbook and try again"
+                                 : "cannot open the diary: " + s.LastError()};
+        }
+        UnlockDiary(ctx, s);
         std::string bytes;
         if (ctx.args[1] == "-") {
             bytes.assign(std::istreambuf_iterator<char>(*ctx.in), std::istreambuf_iterator<char>());
@@ -130,13 +143,6 @@ int RunPut(ToolContext& ctx) {
         }
         if (bytes.find('\0') != std::string::npos)
             throw Failure{1, ctx.args[1] + " holds a NUL byte; an entry is RTF text and cannot hold one"};
-        RequireTable(ctx.diaryFolder);
-        DiaryStorage s(ctx.diaryFolder);
-        if (!s.OpenDiaryFile()) {
-            throw Failure{1, s.LastErrorCode() == xb::XB_ERR_LOCKED
-                                 ? "the diary in " + ctx.diaryFolder + " is in use by a running program; close Quillbook and try again"
-                                 : "cannot open the diary: " + s.LastError()};
-        }
         const bool existed = s.FindDateRecord(day);
         const std::string stored = bytes.empty() ? std::string() : StoredEntryText(bytes);
         s.SaveEntry(day, stored);
@@ -161,6 +167,9 @@ int RunCheck(ToolContext& ctx) {
         try {
             bool haveIndex = false;
             auto s = OpenForReading(ctx.diaryFolder, haveIndex);
+            // A protected diary's texts are sealed: only keys and records
+            // are compared, which needs no password.
+            const bool sealed = s->Protected();
             if (haveIndex && !r.encrypted) {
                 for (const auto& rec : r.records) {
                     if (rec.deleted || rec.key.empty()) continue;
@@ -173,7 +182,7 @@ int RunCheck(ToolContext& ctx) {
                                            std::to_string(s->DiaryTable.RecNo()) + ", not " + std::to_string(rec.recNo));
                     } else {
                         try {
-                            if (s->CurrentEntryText() != rec.memo)
+                            if (!sealed && s->CurrentEntryText() != rec.memo)
                                 problems.push_back("engine: the text of " + rec.key + " differs from the memo file");
                         } catch (const TXbError& e) {
                             problems.push_back("engine: the text of " + rec.key + " cannot be read: " + e.FullText());
