@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sodium.h>
 #include <strings.h>
 
 #include "storage/engine/cdx_index.h"
@@ -1997,6 +1998,11 @@ int xb_TryPassword(std::string_view password) {
     a.unlocked = true;
     return 1;
   });
+}
+
+void xb_ForgetKeys() {
+  for (auto& d : DerivedKeys()) sodium_memzero(d.key.data(), d.key.size());
+  DerivedKeys().clear();
 }
 
 int xb_DbfEncrypt() {

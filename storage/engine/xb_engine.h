@@ -232,6 +232,9 @@ int xb_KeyState();                 // of the selected table
 // engine's password as it is (a copy under an earlier password). Non-zero
 // when it opens it, and for a table without protection.
 int xb_TryPassword(std::string_view password);
+// Forgets the keys derived so far in this run, which otherwise spare the
+// copies of one diary a derivation each (open tables keep their own).
+void xb_ForgetKeys();
 // Re-writes the whole table with its texts sealed under the password last
 // set (a plain table) or opened from it (a protected one). One pass: the
 // new files are written beside the old ones and swapped in atomically, a
