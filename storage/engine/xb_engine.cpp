@@ -1253,7 +1253,10 @@ void CommitIn(WorkArea& a) {
   a.dbf.Sync();
   // The index is not synced: after a crash it is checked against the table
   // on open and rebuilt when it lags behind, so its pages need no fsync.
-  if (a.memo) a.memo->CommitReleases();
+  // The update that set them free is durable now; in a protected table
+  // the old sealed texts are wiped as well (a removed day stays removed,
+  // even for someone who knows the password).
+  if (a.memo) a.memo->CommitReleases(Sealed(a));
 }
 
 void CloseArea(int n) {

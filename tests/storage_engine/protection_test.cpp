@@ -107,6 +107,44 @@ TEST_F(ProtectionTest, ProtectedFilesHoldNoTextAfterUpdatesAndRemovals) {
   EXPECT_EQ(TextOf("20240106"), "{\\rtf1 Xylophone concert}");
 }
 
+// The stored (sealed) bytes of KEY's memo, read from the memo file.
+std::string StoredBytesOf(const std::string& memoPath, const std::string& key) {
+  if (!xb_Seek(key)) return {};
+  std::vector<char> rec(static_cast<std::size_t>(xb_RecSize()));
+  xb_GetRecord(rec.data());
+  const int off = xb_FieldOffset(xb_FieldIndex("ENTRY"));
+  const long block = std::stol(std::string(rec.data() + off, 10));
+  const std::string memo = ReadFile(memoPath);
+  const std::size_t at = static_cast<std::size_t>(block) * 64;
+  const std::size_t len = (static_cast<unsigned char>(memo[at + 6]) << 8) | static_cast<unsigned char>(memo[at + 7]);
+  return memo.substr(at + 8, len);
+}
+
+TEST_F(ProtectionTest, RemovedAndReplacedTextsAreWipedFromTheMemoFile) {
+  MakeDiary();
+  xb_SetPassword("WIPE");
+  ASSERT_NE(xb_DbfEncrypt(), 0) << xb_ErrorText();
+  const std::string replaced = StoredBytesOf(dir / "QUILLBK.FPT", "20240102");
+  const std::string removed = StoredBytesOf(dir / "QUILLBK.FPT", "20240104");
+  ASSERT_GT(replaced.size(), 40u);
+  ASSERT_GT(removed.size(), 40u);
+  ASSERT_TRUE(xb_Seek("20240102"));
+  ASSERT_NE(xb_Replace("ENTRY", XB_MEMO_TEXT, "{\\rtf1 new text}"), 0);
+  ASSERT_TRUE(xb_Seek("20240104"));
+  std::vector<char> rec(static_cast<std::size_t>(xb_RecSize()));
+  ASSERT_NE(xb_GetRecord(rec.data()), 0);
+  std::memset(rec.data() + 1, ' ', 8);
+  rec[0] = '*';
+  ASSERT_NE(xb_StageMemo("ENTRY", ""), 0);
+  ASSERT_NE(xb_PutRecord(rec.data()), 0);
+  ASSERT_NE(xb_Commit(), 0);
+  const std::string memo = ReadFile(dir / "QUILLBK.FPT");
+  EXPECT_EQ(memo.find(replaced), std::string::npos);
+  EXPECT_EQ(memo.find(removed), std::string::npos);
+  EXPECT_EQ(TextOf("20240101"), kEntries.at("20240101"));
+  EXPECT_EQ(TextOf("20240102"), "{\\rtf1 new text}");
+}
+
 TEST_F(ProtectionTest, WrongPasswordIsRefusedAndChangesNothing) {
   MakeDiary();
   xb_SetPassword("RIGHT");
