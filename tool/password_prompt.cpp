@@ -65,7 +65,12 @@ std::string ReadPassword(ToolContext& ctx, const std::string& prompt) {
 }
 
 void UnlockDiary(ToolContext& ctx, DiaryStorage& storage) {
-    if (storage.KeyState() == 0) return;
+    if (storage.KeyState() == 0) {
+        // The first line is the password whether or not one is needed, so
+        // that it never becomes part of an entry read from the same input.
+        if (ctx.passwordFromStdin) ReadPassword(ctx, "Password");
+        return;
+    }
     const std::string password = ReadPassword(ctx, "Password");
     if (!storage.UsePassword(password))
         throw Failure{1, "wrong password for the diary in " + ctx.diaryFolder + "; nothing was read or changed"};

@@ -18,7 +18,8 @@ std::string ReadPassword(ToolContext& ctx, const std::string& prompt);
 
 // For a protected diary: asks for the password and gives it to the
 // engine; a wrong one ends the command (Failure, non-zero exit) before
-// anything is read or written. Nothing happens for a diary without one.
+// anything is read or written. For a diary without one nothing is asked,
+// but with --password-stdin the first line is still taken as the password.
 void UnlockDiary(ToolContext& ctx, DiaryStorage& storage);
 
 }  // namespace quill::tool

@@ -99,6 +99,12 @@ TEST_F(PasswordToolTest, SetChangeAndClear) {
     r = Tool("show 20220701", "");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "{\\rtf1 Pelican story}");
+    // With --password-stdin the first line is the password even when none
+    // is needed: it never ends up in the entry.
+    r = Tool("--password-stdin put 20220704 -", "lower2\n{\\rtf1 Stork}");
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = Tool("show 20220704", "");
+    EXPECT_EQ(r.out, "{\\rtf1 Stork}");
 }
 
 TEST_F(PasswordToolTest, RefusalsChangeNothing) {
