@@ -33,6 +33,9 @@ bool TMainScreen::PasswordNeeded() {
 bool TMainScreen::GateAccepts(const std::string& typed) {
     // A protected diary is the judge of its own password: the preferences
     // file may lag behind a password change that a kill interrupted.
+#ifdef QUILLBOOK_HAVE_STORAGE
+    if (tableOpen_ && store_->Storage()) return GateOpens(*store_->Storage(), storedPassword_, typed);
+#endif
     if (tableOpen_ && store_->KeyState() != 0) return store_->UsePassword(typed);
     return StoredPasswordAccepts(storedPassword_, typed);
 }

@@ -24,6 +24,11 @@ const char* OldPasswordRefusal(std::string_view typed) {
     return typed.empty() ? kPreviousPasswordRequiredMessage : kPreviousPasswordIncorrectMessage;
 }
 
+bool GateOpens(DiaryStorage& storage, const std::string& storedValue, const std::string& typed) {
+    if (storage.Protected()) return storage.UsePassword(typed);
+    return StoredPasswordAccepts(storedValue, typed);
+}
+
 std::string StoredValueFor(const std::string& password) {
     return password.empty() ? std::string() : MakePasswordVerifier(password);
 }

@@ -52,6 +52,11 @@ struct PasswordChange {
 std::string ProcessPassword(const PasswordChange& change, const std::string& oldPassword,
                             const std::string& newPassword, std::vector<std::string>* notes = nullptr);
 
+// Whether TYPED opens the diary at the gate. A protected diary judges its
+// own password (and then holds it): the stored value may lag behind a
+// change that a kill interrupted. Otherwise the stored value decides.
+bool GateOpens(DiaryStorage& storage, const std::string& storedValue, const std::string& typed);
+
 // What "QB.INI" stores for PASSWORD: "" for none, else a fresh verifier.
 std::string StoredValueFor(const std::string& password);
 
