@@ -88,7 +88,9 @@ bool DiaryStorage::OpenDiaryFile() {
     if (!FileExistsNoCase(folder_, kDiaryTableName)) {
         // Creating the table would also create an empty memo file over the
         // one holding every entry's text; a first start has neither file.
-        for (const char* other : {kDiaryMemoName, kDiaryIndexName}) {
+        // A key file left alone would make a new table protected by a
+        // password nobody set for it.
+        for (const char* other : {kDiaryMemoName, kDiaryIndexName, kDiaryKeyName}) {
             const std::string found = FindFileNoCase(folder_, other);
             if (found.empty()) continue;
             lastError_ = std::string(kFileOpenErrorText) + ": the diary table " + folder_ + kDiaryTableName +

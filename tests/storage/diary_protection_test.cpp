@@ -86,6 +86,20 @@ TEST_F(DiaryProtectionTest, NoFileHoldsEntryTextAfterSavesRemovalsAndRebuild) {
     EXPECT_EQ(s->CurrentEntryText(), Rtf("Albatross morning"));
 }
 
+TEST_F(DiaryProtectionTest, AKeyFileWithoutItsTableIsDamageNotAFirstStart) {
+    {
+        auto s = OpenDiary(dir.path());
+        SaveDay(*s, D(2024, 2, 1), Rtf("Jackdaw"));
+        s->ChangePassword("LONE");
+    }
+    for (const char* name : {kDiaryTableName, kDiaryMemoName, kDiaryIndexName})
+        std::filesystem::remove(dir.path() + name);
+    DiaryStorage s(dir.path());
+    EXPECT_FALSE(s.OpenDiaryFile());
+    EXPECT_NE(s.LastError().find(kDiaryKeyName), std::string::npos) << s.LastError();
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + kDiaryTableName));
+}
+
 TEST_F(DiaryProtectionTest, BackupsFollowEveryPasswordChange) {
     auto s = OpenDiary(dir.path());
     s->TodayForBackups = [] { return D(2024, 5, 1); };
