@@ -11,6 +11,7 @@
 namespace quill {
 
 class DiarySearch;
+class DiaryStorage;
 
 class DiaryStore {
 public:
@@ -36,6 +37,21 @@ public:
     // "Find Next Entry"); none while no table is open. Its calls raise
     // std::runtime_error when the table cannot be read.
     virtual DiarySearch* EntrySearch() { return nullptr; }
+
+    // Password protection of the entries: 0 none, 1 protected and open with
+    // the password given, 2 protected and not (yet) open.
+    virtual int KeyState() { return 0; }
+    // Gives the engine the password; whether the entries can now be read.
+    virtual bool UsePassword(const std::string& password) {
+        SetPassword(password);
+        return true;
+    }
+    // Around the password set-up: natural order and the index files closed,
+    // then the index re-opened and date order selected.
+    virtual void CloseIndexes() {}
+    virtual void ReopenIndexes() {}
+    // The diary layer the password set-up re-writes; null without one.
+    virtual DiaryStorage* Storage() { return nullptr; }
 };
 
 // The program's table layer.

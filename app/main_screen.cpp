@@ -272,7 +272,7 @@ void TMainScreen::BuildControls() {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         bool ok = false;
         try {
-            ok = StoredPasswordAccepts(storedPassword_, typed);
+            ok = GateAccepts(typed);
         } catch (const std::exception&) {
             ok = false;
         }
@@ -394,7 +394,8 @@ void TMainScreen::FormCreate() {
         }
     }
 
-    HideAllThings(!storedPassword_.empty());
+    if (tableOpen_) EnableSecurityCommand();
+    HideAllThings(PasswordNeeded());
     AddToolbarButtons();
 
     // With a password the engine gets it, and today's page is looked up,
@@ -628,6 +629,7 @@ bool TMainScreen::SavePreferences() {
 
 void TMainScreen::BitBtn1Accepted(const std::string& password) {
     DiaryPassword = password;
+    SecureAfterUnlock();
     HideAllThings(false);
     OpenTodaysPage();
     RichText1->setFocus();

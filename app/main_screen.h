@@ -85,6 +85,7 @@ public:
     void PrintReport(const QString& mode);
     // The printer that "Print Setup" sets up and the print jobs print on.
     QPrinter& SystemPrinter();
+    void mnuSecurityClick();
 
     QString PreferencesPath() const;
     QString HelpFile() const { return helpFile_; }
@@ -171,6 +172,11 @@ private:
     void ReleaseSplash();
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     std::string PasswordValueToStore();
+    // Password commands (main_screen_security.cpp).
+    bool PasswordNeeded();
+    bool GateAccepts(const std::string& typed);
+    void SecureAfterUnlock();
+    void EnableSecurityCommand();
 
     MainScreenSetup setup_;
     std::unique_ptr<DiaryStore> store_;

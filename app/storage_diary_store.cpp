@@ -47,6 +47,32 @@ public:
         if (storage_) storage_->DiaryEngine.SetPassword(password);
     }
 
+    int KeyState() override { return storage_ ? storage_->KeyState() : 0; }
+
+    bool UsePassword(const std::string& password) override {
+        return storage_ ? storage_->UsePassword(password) : false;
+    }
+
+    void CloseIndexes() override {
+        if (!storage_) return;
+        storage_->DiaryEngine.SetOrder(0);
+        storage_->DiaryEngine.CloseIndexes();
+    }
+
+    void ReopenIndexes() override {
+        if (!storage_) return;
+        try {
+            storage_->DiaryEngine.IndexOpen(storage_->ProgramFolder() + "quillbk.cdx");
+        } catch (const std::exception&) {
+        }
+        // A missing or unreadable index is built again rather than leaving
+        // the diary without its date order.
+        if (storage_->DiaryEngine.TagArea("DATE") == 0) storage_->CreateDiaryIndex();
+        storage_->DiaryEngine.SetOrder(1);
+    }
+
+    DiaryStorage* Storage() override { return storage_.get(); }
+
     std::string LastError() const override { return error_; }
 
     std::vector<std::string> OpenNotes() const override {

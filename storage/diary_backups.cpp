@@ -141,7 +141,7 @@ std::vector<std::string> DiaryFilesIn(const std::string& folder) {
         if (!e.is_regular_file(ec)) continue;
         const std::string name = e.path().filename().string();
         const std::string upper = Upper(name);
-        for (const char* base : {kDiaryTableName, kDiaryMemoName, kDiaryIndexName})
+        for (const char* base : {kDiaryTableName, kDiaryMemoName, kDiaryIndexName, kDiaryKeyName})
             if (upper.rfind(base, 0) == 0) out.push_back(name);
     }
     return out;
@@ -170,7 +170,9 @@ void CopyDiaryFiles(const std::string& folder, const std::string& dest) {
     if (::mkdir(partial.c_str(), st.st_mode & 07777) != 0) Fail("cannot create " + partial, errno);
     try {
         bool table = false;
-        for (const char* name : {kDiaryTableName, kDiaryMemoName, kDiaryIndexName}) {
+        // The key file goes with the table: without it a protected
+        // diary's copy could not be read.
+        for (const char* name : {kDiaryTableName, kDiaryMemoName, kDiaryIndexName, kDiaryKeyName}) {
             const std::string found = FindFileNoCase(folder, name);
             if (found.empty()) continue;
             table = table || std::string(name) == kDiaryTableName;

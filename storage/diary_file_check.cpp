@@ -190,7 +190,7 @@ void CheckMemos(const std::string& fpt, DiaryCheckReport& r) {
             P.push_back(who + ": memo lies beyond the memo file's next free block");
         used[rec.memoBlock] = std::max(used[rec.memoBlock], blocks);
         rec.memo = fpt.substr(start + 8, len);
-        if (rec.memo.find('\0') != std::string::npos)
+        if (!r.sealedTexts && rec.memo.find('\0') != std::string::npos)
             P.push_back(who + ": memo text contains a NUL character");
     }
     uint64_t end = 0;
@@ -447,6 +447,7 @@ DiaryCheckReport CheckDiaryFiles(const std::string& folder) {
     if (!CheckTable(dbf, r, fields, dateOffset, memoOffset)) return r;
     if (!r.memoPath.empty() && !ReadWholeFile(r.memoPath, fpt))
         r.problems.push_back("memo file: cannot read " + r.memoPath);
+    r.sealedTexts = !FindFileNoCase(folder, Stem(base) + ".SLT").empty();
     CheckMemos(fpt, r);
     if (!r.indexPath.empty() && !ReadWholeFile(r.indexPath, cdx))
         r.problems.push_back("index: cannot read " + r.indexPath);

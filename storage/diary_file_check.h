@@ -27,6 +27,9 @@ struct DiaryCheckReport {
     bool tableFound = false;
     std::string tablePath, memoPath, indexPath;
     bool encrypted = false;  // table bytes marked as encrypted: keys are not compared
+    // A password-protected diary (its key file is there): memo texts are
+    // sealed bytes, so they are not read as text.
+    bool sealedTexts = false;
     std::vector<RawDiaryRecord> records;  // every record, deleted ones included
     std::vector<RawIndexKey> indexKeys;   // tag DATE in index order
     std::vector<std::string> problems;    // damage: something saved may be unreachable

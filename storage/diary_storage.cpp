@@ -113,7 +113,9 @@ bool DiaryStorage::OpenDiaryFile() {
     if (!FileExistsNoCase(folder_, kDiaryTableName)) {
         // Creating the table would also create an empty memo file over the
         // one holding every entry's text; a first start has neither file.
-        for (const char* other : {kDiaryMemoName, kDiaryIndexName}) {
+        // A key file left alone would make a new table protected by a
+        // password nobody set for it.
+        for (const char* other : {kDiaryMemoName, kDiaryIndexName, kDiaryKeyName}) {
             const std::string found = FindFileNoCase(folder_, other);
             if (found.empty()) continue;
             if (other == kDiaryMemoName && FindFileNoCase(folder_, kDiaryIndexName).empty() &&
@@ -292,6 +294,22 @@ bool DiaryStorage::SaveEntry(Date currentDate, const std::string& storedText) {
         AppendNewDay(currentDate, storedText);
     }
     return EntryExists;
+}
+
+int DiaryStorage::KeyState() { return DiaryTable.Active() ? DiaryEngine.KeyState() : 0; }
+
+bool DiaryStorage::UsePassword(const std::string& password) {
+    DiaryEngine.SetPassword(password);
+    return KeyState() != xb::XB_KEY_LOCKED;
+}
+
+void DiaryStorage::ChangePassword(const std::string& newPassword, const std::function<void(int)>& progress) {
+    DiaryEngine.SetGaugeHook([&](int percent) {
+        if (progress) progress(percent);
+    });
+    const bool ok = DiaryEngine.DbfChangePassword(newPassword);
+    DiaryEngine.SetGaugeHook({});
+    if (!ok) RaiseEngineError();
 }
 
 std::string DiaryStorage::EngineDamageText() const {

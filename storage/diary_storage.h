@@ -23,6 +23,8 @@ namespace quill {
 inline constexpr const char* kDiaryTableName = "QUILLBK.DBF";
 inline constexpr const char* kDiaryIndexName = "QUILLBK.CDX";
 inline constexpr const char* kDiaryMemoName = "QUILLBK.FPT";
+// The key file of a password-protected diary (salt and check value).
+inline constexpr const char* kDiaryKeyName = "QUILLBK.SLT";
 
 // What a rebuild tells whoever shows it: the start of each phase, and the
 // engine's progress (0-100) within it.
@@ -138,6 +140,19 @@ public:
     // The same for callers that want only the damage text and plain
     // progress (phase 0 = pack, 1 = index, percent).
     std::string RebuildDiary(const std::function<void(int phase, int percent)>& progress = {});
+
+    // Password protection of the entry texts. KeyState: xb::XB_KEY_PLAIN,
+    // XB_KEY_OPEN (protected, and the password given opens it) or
+    // XB_KEY_LOCKED.
+    int KeyState();
+    bool Protected() { return KeyState() != 0; }
+    // Gives the engine PASSWORD; whether the entries can now be read (a
+    // diary without protection always can).
+    bool UsePassword(const std::string& password);
+    // Re-writes every entry from the present protection straight to
+    // NEWPASSWORD (empty: none) in one pass, the new files swapped in
+    // atomically. Raises TXbError on failure; the diary is then as it was.
+    void ChangePassword(const std::string& newPassword, const std::function<void(int percent)>& progress = {});
 
     // What the engine last found damaged in the diary's files ("" = nothing).
     std::string EngineDamageText() const;

@@ -191,6 +191,20 @@ bool TXbTable::DbfDecrypt() {
     return ok;
 }
 
+bool TXbTable::DbfChangePassword(const std::string& newPassword) {
+    AreaScope scope(*this);
+    if (!scope.own()) return false;
+    const bool ok = xb::xb_DbfChangePassword(newPassword) != 0;
+    if (ok) dataSet_->Refresh();
+    return ok;
+}
+
+int TXbTable::KeyState() {
+    AreaScope scope(*this);
+    if (!scope.own()) return xb::XB_KEY_PLAIN;
+    return xb::xb_KeyState();
+}
+
 void TXbTable::SetGaugeHook(std::function<void(int)> hook) {
     AreaScope scope(*this);
     xb::xb_SetGaugeHook(std::move(hook));

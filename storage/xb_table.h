@@ -52,6 +52,12 @@ public:
     void SetPassword(const std::string& password);
     bool DbfEncrypt();
     bool DbfDecrypt();
+    // Re-writes the table from its present protection straight to
+    // NEWPASSWORD (empty: none) in one pass; false on failure, the table
+    // then as it was (the engine's error says why).
+    bool DbfChangePassword(const std::string& newPassword);
+    // xb::XB_KEY_PLAIN, XB_KEY_OPEN or XB_KEY_LOCKED; plain when closed.
+    int KeyState();
     // Progress 0-100 during pack, index builds and encryption; an empty
     // function stops the notifications.
     void SetGaugeHook(std::function<void(int)> hook);

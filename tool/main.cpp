@@ -40,8 +40,10 @@ std::string ExecutableFolder() {
 namespace {
 
 void PrintUsage(std::ostream& out) {
-    out << "usage: quillbook-tool [--dir FOLDER] COMMAND [ARGS]\n"
-           "  --dir may also follow the command; \"--\" ends the options\n\ncommands:\n";
+    out << "usage: quillbook-tool [--dir FOLDER] [--password-stdin] COMMAND [ARGS]\n"
+           "  --dir may also follow the command; \"--\" ends the options\n\n"
+           "A protected diary's password is asked for on the terminal, or read from the\n"
+           "first line of standard input with --password-stdin.\n\ncommands:\n";
     auto commands = ToolCommands();
     std::sort(commands.begin(), commands.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
@@ -54,7 +56,7 @@ void PrintUsage(std::ostream& out) {
 int main(int argc, char** argv) {
     using namespace quill::tool;
     ToolContext ctx{{}, DefaultDiaryFolder(), ExecutableFolder(), &std::cin, &std::cout,
-                    &std::cerr};
+                    &std::cerr, false};
     std::string name;
     // --dir may stand before or after the command; "--" ends the options, so
     // that a search can look for a text that starts with "-".
@@ -78,6 +80,8 @@ int main(int argc, char** argv) {
                 return 2;
             }
             ctx.diaryFolder = a.back() == '/' ? a : a + '/';
+        } else if (options && a == "--password-stdin") {
+            ctx.passwordFromStdin = true;
         } else if (options && name.empty() && (a == "-h" || a == "--help" || a == "help")) {
             PrintUsage(std::cout);
             return 0;

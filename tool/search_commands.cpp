@@ -21,7 +21,7 @@ int RunSearch(ToolContext& ctx) {
         for (const auto& word : ctx.args) utf8 += (utf8.empty() ? "" : " ") + word;
         if (utf8.empty()) throw Failure{2, "usage: search TEXT (the text must not be empty)"};
         bool haveIndex = false;
-        auto s = OpenForReading(ctx.diaryFolder, haveIndex);
+        auto s = OpenForReading(ctx.diaryFolder, haveIndex, &ctx);
         std::string text;
         if (!spell::Utf8ToWindows1252(utf8, text)) {
             // Entries hold Windows-1252 text only: such a text is in none.

@@ -16,6 +16,7 @@
 #include "storage/entry_text.h"
 #include "storage/folder_files.h"
 #include "storage/xb_error.h"
+#include "tool/password_prompt.h"
 #include "tool/storage_tool_support.h"
 #include "tool/tool_registry.h"
 
@@ -48,7 +49,7 @@ int RunList(ToolContext& ctx) {
     return Guarded(ctx, [&] {
         if (!ctx.args.empty()) throw Failure{2, "usage: list"};
         bool haveIndex = false;
-        auto s = OpenForReading(ctx.diaryFolder, haveIndex);
+        auto s = OpenForReading(ctx.diaryFolder, haveIndex, &ctx);
         int damaged = 0;
         for (const auto& e : ListEntries(*s, haveIndex)) {
             if (e.damage.empty()) {
@@ -76,7 +77,7 @@ int RunShow(ToolContext& ctx) {
         if (!ParseKey(ctx.args[0], day))
             throw Failure{2, "'" + ctx.args[0] + "' is not a date key (yyyymmdd, e.g. 20240105)"};
         bool haveIndex = false;
-        auto s = OpenForReading(ctx.diaryFolder, haveIndex);
+        auto s = OpenForReading(ctx.diaryFolder, haveIndex, &ctx);
         bool found = false;
         if (haveIndex) {
             found = s->FindDateRecord(day);
@@ -100,6 +101,21 @@ int RunPut(ToolContext& ctx) {
         Date day;
         if (!ParseKey(ctx.args[0], day))
             throw Failure{2, "'" + ctx.args[0] + "' is not a date key (yyyymmdd, e.g. 20240105)"};
+        // A folder with no diary gets one, as at the program's first start
+        // (the folder is the user's alone); a new diary has no password.
+        const bool created = !FileExistsNoCase(ctx.diaryFolder, kDiaryTableName);
+        if (created && !CreateDiaryFolder(ctx.diaryFolder))
+            throw Failure{1, "cannot create the diary folder " + ctx.diaryFolder};
+        // The diary is opened and its password asked first: with
+        // --password-stdin the password is the first line, the entry the rest.
+        DiaryStorage s(ctx.diaryFolder);
+        if (!s.OpenDiaryFile()) {
+            throw Failure{1, s.LastErrorCode() == xb::XB_ERR_LOCKED
+                                 ? "the diary in " + ctx.diaryFolder + " is in use by a running program; close Quillbook and try again"
+                                 : "cannot open the diary: " + s.LastError()};
+        }
+        if (created) *ctx.out << "created a new diary in " << ctx.diaryFolder << '\n';
+        UnlockDiary(ctx, s);
         std::string bytes;
         if (ctx.args[1] == "-") {
             bytes.assign(std::istreambuf_iterator<char>(*ctx.in), std::istreambuf_iterator<char>());
@@ -111,24 +127,6 @@ int RunPut(ToolContext& ctx) {
         }
         if (bytes.find('\0') != std::string::npos)
             throw Failure{1, ctx.args[1] + " holds a NUL byte; an entry is RTF text and cannot hold one"};
-        if (!FileExistsNoCase(ctx.diaryFolder, kDiaryTableName)) {
-            // Nothing to store needs no diary.
-            if (bytes.empty()) {
-                *ctx.out << "no entry to remove for " << ctx.args[0] << " (no diary in " << ctx.diaryFolder << ")\n";
-                return 0;
-            }
-            // As the program's first start: the folder (the user's alone),
-            // then the table and its index.
-            if (!CreateDiaryFolder(ctx.diaryFolder)) throw Failure{1, "cannot create the diary folder " + ctx.diaryFolder};
-        }
-        DiaryStorage s(ctx.diaryFolder);
-        const bool created = !FileExistsNoCase(ctx.diaryFolder, kDiaryTableName);
-        if (!s.OpenDiaryFile()) {
-            throw Failure{1, s.LastErrorCode() == xb::XB_ERR_LOCKED
-                                 ? "the diary in " + ctx.diaryFolder + " is in use by a running program; close Quillbook and try again"
-                                 : "cannot open the diary: " + s.LastError()};
-        }
-        if (created) *ctx.out << "created a new diary in " << ctx.diaryFolder << '\n';
         const bool existed = s.FindDateRecord(day);
         const std::string stored = bytes.empty() ? std::string() : StoredEntryText(bytes);
         s.SaveEntry(day, stored);
@@ -153,6 +151,9 @@ int RunCheck(ToolContext& ctx) {
         try {
             bool haveIndex = false;
             auto s = OpenForReading(ctx.diaryFolder, haveIndex);
+            // A protected diary's texts are sealed: only keys and records
+            // are compared, which needs no password.
+            const bool sealed = s->Protected();
             if (haveIndex && !r.encrypted) {
                 for (const auto& rec : r.records) {
                     if (rec.deleted || rec.key.empty()) continue;
@@ -165,7 +166,7 @@ int RunCheck(ToolContext& ctx) {
                                            std::to_string(s->DiaryTable.RecNo()) + ", not " + std::to_string(rec.recNo));
                     } else {
                         try {
-                            if (s->CurrentEntryText() != rec.memo)
+                            if (!sealed && s->CurrentEntryText() != rec.memo)
                                 problems.push_back("engine: the text of " + rec.key + " differs from the memo file");
                         } catch (const TXbError& e) {
                             problems.push_back("engine: the text of " + rec.key + " cannot be read: " + e.FullText());

@@ -12,6 +12,7 @@
 #include "storage/engine/xb_engine.h"
 #include "storage/folder_files.h"
 #include "storage/xb_error.h"
+#include "tool/password_prompt.h"
 #include "tool/tool_registry.h"
 
 namespace quill::tool {
@@ -41,8 +42,9 @@ inline void RequireTable(const std::string& folder) {
 }
 
 // Opens the diary without changing anything: read-only, date order when the
-// index is there.
-inline std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, bool& haveIndex) {
+// index is there; with UNLOCKWITH, a protected diary's password is asked.
+inline std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, bool& haveIndex,
+                                                    ToolContext* unlockWith = nullptr) {
     RequireTable(folder);
     auto s = std::make_unique<DiaryStorage>(folder);
     s->DiaryTable.TableName = kDiaryTableName;
@@ -56,6 +58,7 @@ inline std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, b
     } catch (const TXbError& e) {
         throw Failure{1, Describe(e, folder)};
     }
+    if (unlockWith) UnlockDiary(*unlockWith, *s);
     return s;
 }
 

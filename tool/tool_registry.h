@@ -17,6 +17,9 @@ struct ToolContext {
     std::istream* in;
     std::ostream* out;
     std::ostream* err;
+    // --password-stdin: passwords come one a line from standard input
+    // instead of the terminal.
+    bool passwordFromStdin = false;
 };
 
 struct ToolCommand {

@@ -178,7 +178,14 @@ void FptMemo::Release(std::uint32_t block) {
   pending_.push_back({block, count});
 }
 
-void FptMemo::CommitReleases() {
+void FptMemo::CommitReleases(bool scrub) {
+  if (scrub) {
+    window_.clear();
+    for (const auto& e : pending_) {
+      const std::string zeros(std::size_t(e.count) * blockSize_, '\0');
+      file_.WriteAt(std::uint64_t(e.first) * blockSize_, zeros.data(), zeros.size());
+    }
+  }
   free_.insert(free_.end(), pending_.begin(), pending_.end());
   pending_.clear();
 }

@@ -40,7 +40,9 @@ class FptMemo {
   // The memo at block is no longer used by the record being written; its
   // blocks become reusable after the next commit.
   void Release(std::uint32_t block);
-  void CommitReleases();
+  // SCRUB overwrites the released blocks with zeros first, so that a
+  // removed or replaced text does not stay readable in free blocks.
+  void CommitReleases(bool scrub = false);
   // Writes the next-free header (kept in memory between commits: on open
   // it is never taken lower than the file's end) and fsyncs.
   void Sync();

@@ -5,12 +5,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sodium.h>
 #include <strings.h>
 
 #include "storage/engine/cdx_index.h"
 #include "storage/engine/dbf_file.h"
 #include "storage/engine/file_io.h"
 #include "storage/engine/fpt_memo.h"
+#include "storage/engine/sealed_text.h"
 #include "storage/engine/xb_expression.h"
 #include "storage/engine/xb_failure.h"
 
@@ -45,9 +47,23 @@ struct WorkArea {
   const CdxTag* posTag = nullptr;
   Expression filter;
   std::string filterText;
-  // Memo texts already in fresh blocks, waiting for the record write that
-  // points at them (xb_StageMemo): field offset -> first block.
-  std::vector<std::pair<int, std::uint32_t>> stagedMemos;
+  // Memo texts waiting for the record write that points at them
+  // (xb_StageMemo): already in fresh blocks, or, in a protected table,
+  // kept here until the record's fields they are bound to are known.
+  struct StagedMemo {
+    int offset;
+    std::uint32_t block;
+    bool sealLater;
+    std::string text;
+  };
+  std::vector<StagedMemo> stagedMemos;
+  // Protection: the key file ("" = a plain table), whether the password
+  // set opens it, and the key it gave.
+  std::string keyPath;
+  std::string keyError;   // why the key file cannot be used ("" = it can)
+  KeyFile keyFile;
+  bool unlocked = false;
+  SealKey key{};
   // What the open or the last pack found damaged and worked around
   // (xb_DamageText).
   std::string damage;
@@ -74,6 +90,7 @@ struct Engine {
   int errorLevel = 1;
   std::string password;
   std::function<void(int)> gauge;
+  std::function<void(const std::string&)> rekeyStep;
 };
 
 Engine& E() {
@@ -419,6 +436,182 @@ void FinishInterruptedPack(const std::string& dbfPath) {
   }
 }
 
+// ---- protection ----------------------------------------------------------------------
+
+bool Sealed(const WorkArea& a) { return !a.keyPath.empty(); }
+
+void RequireKey(WorkArea& a) {
+  if (!a.keyError.empty()) Fail(XB_ERR_CORRUPT, a.keyError);
+  if (!a.unlocked)
+    Fail(XB_ERR_PASSWORD, TableName(a) + ": the table is protected by a password, and the password given is "
+                                         "missing or wrong");
+}
+
+// What a sealed text of field F is bound to: the field's name and the
+// record's other fields (not the deletion flag, not the memo pointers).
+std::string Binding(const WorkArea& a, const DbfField& f, const char* rec) {
+  std::string b = f.name;
+  b.push_back('\0');
+  for (const auto& g : a.dbf.Fields())
+    if (!g.IsMemo()) b.append(rec + g.offset, static_cast<std::size_t>(g.width));
+  return b;
+}
+
+// The text of a stored memo of the current record.
+std::string Unseal(WorkArea& a, const DbfField& f, std::string_view stored) {
+  if (stored.empty()) return {};
+  if (!Sealed(a)) {
+    // Never hand out sealed bytes as text.
+    if (IsSealed(stored))
+      Fail(XB_ERR_CORRUPT, TableName(a) + ": record " + std::to_string(a.recno) +
+                               " holds a protected text, but the table's key file " +
+                               BaseName(SiblingPath(a.dbfPath, "SLT")) + " is missing");
+    return std::string(stored);
+  }
+  RequireKey(a);
+  std::string text;
+  if (!OpenText(a.key, stored, Binding(a, f, a.rec.data()), text))
+    Fail(XB_ERR_CORRUPT, TableName(a) + ": the text of record " + std::to_string(a.recno) +
+                             " is damaged (its seal does not open with the right password)");
+  return text;
+}
+
+// Keys derived in this run, so that the copies of one diary (its backups
+// share its key file) cost one derivation, not one each.
+struct DerivedKey {
+  std::string password;
+  KeyFile file;
+  SealKey key;
+};
+std::vector<DerivedKey>& DerivedKeys() {
+  static std::vector<DerivedKey> keys;
+  return keys;
+}
+
+void RememberKey(std::string_view password, const KeyFile& file, const SealKey& key) {
+  auto& keys = DerivedKeys();
+  if (keys.size() >= 4) keys.erase(keys.begin());
+  keys.push_back({std::string(password), file, key});
+}
+
+bool UnlockWith(WorkArea& a, std::string_view password, SealKey& key) {
+  if (password.empty()) return false;
+  for (const auto& d : DerivedKeys())
+    if (d.password == password && d.file.Bytes() == a.keyFile.Bytes()) {
+      key = d.key;
+      return true;
+    }
+  if (!a.keyFile.Unlock(password, key)) return false;
+  RememberKey(password, a.keyFile, key);
+  return true;
+}
+
+void UnlockArea(WorkArea& a) {
+  a.unlocked = false;
+  if (!Sealed(a) || !a.keyError.empty() || E().password.empty()) return;
+  a.unlocked = UnlockWith(a, E().password, a.key);
+}
+
+void LoadKey(WorkArea& a) {
+  a.keyPath = FindSibling(a.dbfPath, "SLT");
+  a.keyError.clear();
+  a.unlocked = false;
+  if (a.keyPath.empty()) return;
+  try {
+    File f;
+    f.Open(a.keyPath, File::Mode::Read);
+    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(f.Size(), 4096)), '\0');
+    bytes.resize(f.ReadAt(0, bytes.data(), bytes.size()));
+    a.keyFile = KeyFile::Parse(bytes, BaseName(a.keyPath));
+  } catch (const XbFailure& e) {
+    a.keyError = e.what();
+    if (!a.damage.empty()) a.damage += "\n";
+    a.damage += a.keyError;
+    return;
+  }
+  UnlockArea(a);
+}
+
+// In a protected table a record's texts are bound to its other fields:
+// when those change and a text stays, it is sealed again for them. A text
+// whose seal is already broken is left as it is.
+void ResealKeptMemos(WorkArea& a, const std::string& oldRec, std::string& newRec,
+                     std::vector<std::uint32_t>& replaced) {
+  if (!Sealed(a) || !a.memo) return;
+  for (const auto& f : a.dbf.Fields()) {
+    if (!f.IsMemo()) continue;
+    std::uint32_t block = DbfFile::MemoBlock(f, newRec.data());
+    if (block == 0 || block == 0xFFFFFFFFu || block != DbfFile::MemoBlock(f, oldRec.data())) continue;
+    const std::string was = Binding(a, f, oldRec.data());
+    const std::string now = Binding(a, f, newRec.data());
+    if (was == now) continue;
+    RequireKey(a);
+    std::string stored;
+    try {
+      stored = a.memo->Read(block);
+    } catch (const XbFailure& e) {
+      if (e.code() != XB_ERR_CORRUPT) throw;
+      continue;
+    }
+    std::string text;
+    if (!OpenText(a.key, stored, was, text)) continue;
+    DbfFile::SetMemoBlock(f, newRec.data(), a.memo->Write(SealText(a.key, text, now)));
+    replaced.push_back(block);
+  }
+}
+
+// ---- password change recovery ------------------------------------------------------
+
+std::string RekeyMarker(const std::string& dbfPath) { return dbfPath + ".rekey-commit"; }
+constexpr const char* kRekeyNew = ".rekey-new";
+
+std::string MemoPathOf(const std::string& dbfPath) {
+  std::string memoPath = FindSibling(dbfPath, "FPT");
+  return memoPath.empty() ? SiblingPath(dbfPath, "FPT") : memoPath;
+}
+
+std::string KeyPathOf(const std::string& dbfPath) {
+  std::string keyPath = FindSibling(dbfPath, "SLT");
+  return keyPath.empty() ? SiblingPath(dbfPath, "SLT") : keyPath;
+}
+
+void RekeyStep(const char* step) {
+  if (E().rekeyStep) E().rekeyStep(step);
+}
+
+// A password change swaps the memo file, the table and the key file; its
+// marker, written once all new files are complete, says whether the new
+// table is protected and lets the next open finish the swap. Without the
+// marker the old files are whole and the new ones are thrown away.
+void FinishInterruptedRekey(const std::string& dbfPath) {
+  const std::string marker = RekeyMarker(dbfPath);
+  const std::string memoPath = MemoPathOf(dbfPath);
+  const std::string keyPath = KeyPathOf(dbfPath);
+  if (FileExists(marker)) {
+    File m;
+    m.Open(marker, File::Mode::Read);
+    char word[6] = {};
+    const bool sealed = m.ReadAt(0, word, sizeof word) == sizeof word && std::memcmp(word, "sealed", 6) == 0;
+    m.Close();
+    if (FileExists(memoPath + kRekeyNew)) ReplaceFile(memoPath + kRekeyNew, memoPath);
+    if (FileExists(dbfPath + kRekeyNew)) ReplaceFile(dbfPath + kRekeyNew, dbfPath);
+    if (sealed) {
+      if (FileExists(keyPath + kRekeyNew)) ReplaceFile(keyPath + kRekeyNew, keyPath);
+    } else {
+      RemoveFile(keyPath);
+    }
+    RemoveFile(marker);
+  } else {
+    RemoveFile(memoPath + kRekeyNew);
+    RemoveFile(dbfPath + kRekeyNew);
+    RemoveFile(keyPath + kRekeyNew);
+  }
+  // Files a kill caught while they were being written beside their names.
+  RemoveFile(memoPath + kRekeyNew + ".new");
+  RemoveFile(marker + ".new");
+  SyncFolder(FolderOf(dbfPath));
+}
+
 // ---- opening -------------------------------------------------------------------
 
 std::string DefaultAlias(const std::string& path) {
@@ -457,6 +650,12 @@ void OpenInto(WorkArea& a, const std::string& path, int mode) {
       Fail(XB_ERR_OPEN, BaseName(path) + ": an interrupted pack must be completed; open the table for writing");
     if (a.writable) FinishInterruptedPack(path);
   }
+  if (FileExists(RekeyMarker(path)) || FileExists(path + kRekeyNew) || FileExists(RekeyMarker(path) + ".new")) {
+    if (!a.writable && FileExists(RekeyMarker(path)))
+      Fail(XB_ERR_OPEN, BaseName(path) + ": an interrupted password change must be completed; open the table for "
+                                         "writing");
+    if (a.writable) FinishInterruptedRekey(path);
+  }
   File f;
   f.Open(path, a.writable ? File::Mode::ReadWrite : File::Mode::Read);
   if (!f.TryLock(mode == XB_MODE_EXCLUSIVE))
@@ -477,6 +676,7 @@ void OpenInto(WorkArea& a, const std::string& path, int mode) {
     a.memo = std::make_unique<FptMemo>();
     a.memo->Open(a.memoPath, a.writable);
   }
+  LoadKey(a);
   OpenProductionIndex(a);
   RefreshOrders(a);
   a.order = 0;
@@ -629,7 +829,7 @@ std::string_view ViewMemo(WorkArea& a, const DbfField& f, std::string& spill) {
 
 std::string ReadMemo(WorkArea& a, const DbfField& f) {
   std::uint32_t block = CurrentMemoBlock(a, f);
-  return block ? a.memo->Read(block) : std::string();
+  return block ? Unseal(a, f, a.memo->Read(block)) : std::string();
 }
 
 void WriteMemo(WorkArea& a, const DbfField& f, std::string_view text) {
@@ -638,6 +838,12 @@ void WriteMemo(WorkArea& a, const DbfField& f, std::string_view text) {
   if (a.eof) Fail(XB_ERR_POSITION, TableName(a) + ": there is no current record (end of file)");
   if (!a.memo) Fail(XB_ERR_OPEN, TableName(a) + ": the memo file is not open");
   std::uint32_t old = DbfFile::MemoBlock(f, a.rec.data());
+  std::string sealed;
+  if (Sealed(a) && !text.empty()) {
+    RequireKey(a);
+    sealed = SealText(a.key, text, Binding(a, f, a.rec.data()));
+    text = sealed;
+  }
   // New blocks first; the record points at them only once they are written.
   std::uint32_t block = a.memo->Write(text);
   std::string newRec = a.rec;
@@ -650,9 +856,16 @@ void WriteMemo(WorkArea& a, const DbfField& f, std::string_view text) {
 // Puts the staged memo pointers into NEWREC; returns the blocks they replace.
 std::vector<std::uint32_t> ApplyStagedMemos(WorkArea& a, std::string& newRec, const std::string* oldRec) {
   std::vector<std::uint32_t> replaced;
-  for (const auto& [offset, block] : a.stagedMemos) {
+  for (auto& staged : a.stagedMemos) {
     for (const auto& f : a.dbf.Fields()) {
-      if (f.offset != offset || !f.IsMemo()) continue;
+      if (f.offset != staged.offset || !f.IsMemo()) continue;
+      if (staged.sealLater) {
+        // Sealed now that the fields it is bound to are final.
+        staged.block = a.memo->Write(SealText(a.key, staged.text, Binding(a, f, newRec.data())));
+        staged.sealLater = false;
+        staged.text.clear();
+      }
+      const std::uint32_t block = staged.block;
       if (oldRec) {
         std::uint32_t old = DbfFile::MemoBlock(f, oldRec->data());
         if (old != 0 && old != 0xFFFFFFFFu && old != block) replaced.push_back(old);
@@ -810,6 +1023,157 @@ void PackIn(WorkArea& a) {
   GoTopIn(a);
 }
 
+// Re-writes every record's texts from the table's present state (plain,
+// or protected and open) to NEWPASSWORD (empty: plain) into new files
+// beside the old ones, then swaps them in under a marker (see
+// FinishInterruptedRekey). Record numbers and keys do not change, so the
+// index stays as it is. A text that cannot be read is copied as it is and
+// reported: it is never turned into garbage, and it stays unreadable.
+void RekeyIn(WorkArea& a, std::string_view newPassword) {
+  CheckWritable(a);
+  if (Sealed(a)) RequireKey(a);
+  if (!a.memo) Fail(XB_ERR_UNSUPPORTED, TableName(a) + ": a table without memo fields has no texts to protect");
+  for (const auto& s : a.stagedMemos)
+    if (s.sealLater) Fail(XB_ERR_POSITION, TableName(a) + ": a record write is pending");
+  FlushIndexes(a);
+  a.memo->Sync();
+  a.dbf.Sync();
+  Gauge(0);
+  const bool toSealed = !newPassword.empty();
+  SealKey newKey{};
+  KeyFile newKeyFile;
+  if (toSealed) {
+    // A key file made earlier in this run for the same password serves
+    // again (the diary and its backups then share one).
+    bool reused = false;
+    for (const auto& d : DerivedKeys())
+      if (d.password == newPassword && !reused) {
+        newKeyFile = d.file;
+        newKey = d.key;
+        reused = true;
+      }
+    if (!reused) {
+      newKeyFile = KeyFile::Create(newPassword, newKey);
+      RememberKey(newPassword, newKeyFile, newKey);
+    }
+  }
+  const std::string keyPath = Sealed(a) ? a.keyPath : KeyPathOf(a.dbfPath);
+  const std::string dbfNew = a.dbfPath + kRekeyNew;
+  const std::string memoNew = a.memoPath + kRekeyNew;
+  const std::string keyNew = keyPath + kRekeyNew;
+  std::vector<const DbfField*> memoFields;
+  for (const auto& f : a.dbf.Fields())
+    if (f.IsMemo()) memoFields.push_back(&f);
+
+  File out;
+  FptMemo memoOut;
+  std::vector<long> damaged;
+  try {
+    out.Open(dbfNew, File::Mode::CreateNew);
+    if (!out.TryLock(true)) Fail(XB_ERR_LOCKED, BaseName(dbfNew) + ": cannot be locked");
+    FptMemo::Create(memoNew, a.memo->BlockSize());
+    memoOut.Open(memoNew, true);
+    const int rl = a.dbf.RecordLength();
+    const long n = Count(a);
+    std::string rec(static_cast<std::size_t>(rl), ' ');
+    std::string outBuf;
+    std::uint64_t written = static_cast<std::uint64_t>(a.dbf.HeaderLength());
+    int lastPct = -1;
+    for (long r = 1; r <= n; ++r) {
+      a.dbf.ReadRecord(r, rec.data());
+      for (const DbfField* f : memoFields) {
+        std::uint32_t block = DbfFile::MemoBlock(*f, rec.data());
+        if (block == 0) continue;
+        if (block == 0xFFFFFFFFu) {
+          damaged.push_back(r);
+          continue;
+        }
+        std::string stored;
+        try {
+          stored = a.memo->Read(block);
+        } catch (const XbFailure& e) {
+          if (e.code() != XB_ERR_CORRUPT) throw;
+          // As a pack does: the number would name another text in the new file.
+          rec[static_cast<std::size_t>(f->offset)] = '?';
+          damaged.push_back(r);
+          continue;
+        }
+        const std::string binding = Binding(a, *f, rec.data());
+        std::string text;
+        bool readable = true;
+        if (Sealed(a)) readable = OpenText(a.key, stored, binding, text);
+        else if (IsSealed(stored)) readable = false;
+        else text = std::move(stored);
+        std::string data;
+        if (!readable) {
+          damaged.push_back(r);
+          data = std::move(stored);
+        } else {
+          data = toSealed ? SealText(newKey, text, binding) : std::move(text);
+        }
+        DbfFile::SetMemoBlock(*f, rec.data(), memoOut.Write(data));
+      }
+      outBuf += rec;
+      if (outBuf.size() >= (1u << 20)) {
+        out.WriteAt(written, outBuf.data(), outBuf.size());
+        written += outBuf.size();
+        outBuf.clear();
+      }
+      int pct = static_cast<int>(95 * r / std::max(1L, n));
+      if (pct != lastPct) Gauge(pct), lastPct = pct;
+    }
+    outBuf.push_back('\x1A');
+    out.WriteAt(written, outBuf.data(), outBuf.size());
+    std::string header = DbfFile::HeaderBytes(a.dbf.Version(), a.dbf.Flags(), a.dbf.CodePage(), a.dbf.Fields(), n,
+                                              a.dbf.ExtraArea());
+    out.WriteAt(0, header.data(), header.size());
+    memoOut.Sync();
+    out.Sync();
+    if (toSealed) WriteNewFile(keyNew, newKeyFile.Bytes());
+  } catch (...) {
+    out.Close();
+    memoOut.Close();
+    RemoveFile(dbfNew);
+    RemoveFile(memoNew);
+    RemoveFile(keyNew);
+    throw;
+  }
+  RekeyStep("staged");
+  // Every new file is complete: the marker commits the change.
+  ReplaceWithNewFile(RekeyMarker(a.dbfPath), toSealed ? "sealed" : "plain");
+  RekeyStep("marked");
+  memoOut.Close();
+  a.memo->Close();
+  ReplaceFile(memoNew, a.memoPath);
+  RekeyStep("memo");
+  ReplaceFile(dbfNew, a.dbfPath);
+  RekeyStep("table");
+  if (toSealed) ReplaceFile(keyNew, keyPath);
+  else RemoveFile(keyPath);
+  RekeyStep("key");
+  RemoveFile(RekeyMarker(a.dbfPath));
+  SyncFolder(FolderOf(a.dbfPath));
+  a.dbf.Adopt(std::move(out));
+  a.memo->Open(a.memoPath, true);
+  a.keyPath = toSealed ? keyPath : std::string();
+  a.keyFile = newKeyFile;
+  a.key = newKey;
+  a.keyError.clear();
+  a.unlocked = toSealed;
+  E().password = std::string(newPassword);
+  if (!damaged.empty()) {
+    if (!a.damage.empty()) a.damage += "\n";
+    a.damage += TableName(a) + ": " + std::to_string(damaged.size()) +
+                " record(s) whose text cannot be read were kept as they were (records";
+    for (std::size_t i = 0; i < damaged.size() && i < 20; ++i) a.damage += " " + std::to_string(damaged[i]);
+    a.damage += damaged.size() > 20 ? " ...)" : ")";
+  }
+  a.posTag = nullptr;
+  if (!a.eof && a.recno >= 1 && a.recno <= Count(a)) Load(a, a.recno);
+  else SetEof(a);
+  Gauge(100);
+}
+
 int BuildTag(WorkArea& a, std::string_view file, std::string_view tagName, std::string_view expr, int option,
              int descending, std::string_view condition) {
   if (!a.writable || a.mode == XB_MODE_READONLY) Fail(XB_ERR_READONLY, TableName(a) + ": the table is open read-only");
@@ -897,7 +1261,10 @@ void CommitIn(WorkArea& a) {
   a.dbf.Sync();
   // The index is not synced: after a crash it is checked against the table
   // on open and rebuilt when it lags behind, so its pages need no fsync.
-  if (a.memo) a.memo->CommitReleases();
+  // The update that set them free is durable now; in a protected table
+  // the old sealed texts are wiped as well (a removed day stays removed,
+  // even for someone who knows the password).
+  if (a.memo) a.memo->CommitReleases(Sealed(a));
 }
 
 void CloseArea(int n) {
@@ -1343,6 +1710,7 @@ int xb_PutRecord(const char* buf) {
       if (f.IsMemo()) std::memcpy(newRec.data() + f.offset, a.rec.data() + f.offset, static_cast<std::size_t>(f.width));
     std::vector<std::uint32_t> replaced = ApplyStagedMemos(a, newRec, &a.rec);
     a.stagedMemos.clear();
+    ResealKeptMemos(a, a.rec, newRec, replaced);
     WriteRecordAndKeys(a, a.recno, a.rec, newRec);
     a.rec = std::move(newRec);
     for (std::uint32_t old : replaced) a.memo->Release(old);
@@ -1357,11 +1725,15 @@ int xb_StageMemo(std::string_view field, std::string_view text) {
     const DbfField& f = FieldOf(a, field);
     if (!f.IsMemo()) Fail(XB_ERR_ARG, TableName(a) + ": field " + f.name + " is not a memo field");
     if (!a.memo) Fail(XB_ERR_OPEN, TableName(a) + ": the memo file is not open");
-    std::uint32_t block = a.memo->Write(text);
     auto& staged = a.stagedMemos;
-    staged.erase(std::remove_if(staged.begin(), staged.end(), [&](const auto& s) { return s.first == f.offset; }),
+    staged.erase(std::remove_if(staged.begin(), staged.end(), [&](const auto& s) { return s.offset == f.offset; }),
                  staged.end());
-    staged.emplace_back(f.offset, block);
+    if (Sealed(a) && !text.empty()) {
+      RequireKey(a);
+      staged.push_back({f.offset, 0, true, std::string(text)});
+    } else {
+      staged.push_back({f.offset, a.memo->Write(text), false, {}});
+    }
     return 1;
   });
 }
@@ -1430,8 +1802,11 @@ int xb_FieldPut(std::string_view field, std::string_view value) {
     std::memset(newRec.data() + f.offset, ' ', static_cast<std::size_t>(f.width));
     if (f.type == 'N') std::memcpy(newRec.data() + f.offset + f.width - value.size(), value.data(), value.size());
     else std::memcpy(newRec.data() + f.offset, value.data(), value.size());
+    std::vector<std::uint32_t> replaced;
+    ResealKeptMemos(a, a.rec, newRec, replaced);
     WriteRecordAndKeys(a, a.recno, a.rec, newRec);
     a.rec = std::move(newRec);
+    for (std::uint32_t old : replaced) a.memo->Release(old);
     return 1;
   });
 }
@@ -1440,7 +1815,13 @@ char* xb_GetMemo(std::string_view field, int /*flags*/) {
   return Run(static_cast<char*>(nullptr), [&] {
     WorkArea& a = Cur();
     std::string spill;
-    std::string_view text = ViewMemo(a, FieldOf(a, field), spill);
+    const DbfField& f = FieldOf(a, field);
+    std::string_view text = ViewMemo(a, f, spill);
+    std::string opened;
+    if (Sealed(a) || IsSealed(text)) {
+      opened = Unseal(a, f, text);
+      text = opened;
+    }
     char* p = static_cast<char*>(std::malloc(text.size() + 1));
     if (!p) throw std::bad_alloc();
     std::memcpy(p, text.data(), text.size());
@@ -1594,21 +1975,78 @@ int xb_Query(std::string_view expression) {
   });
 }
 
-void xb_SetPassword(std::string_view password) { E().password = std::string(password); }
+void xb_SetPassword(std::string_view password) {
+  Run(0, [&] {
+    if (E().password == password) {
+      // Only the tables that are not open yet need the derivation.
+      for (auto& a : E().areas)
+        if (a && !a->creating && Sealed(*a) && !a->unlocked) UnlockArea(*a);
+      return 1;
+    }
+    E().password = std::string(password);
+    for (auto& a : E().areas)
+      if (a && !a->creating) UnlockArea(*a);
+    return 1;
+  });
+}
+
+int xb_KeyState() {
+  return Run(XB_KEY_PLAIN, [&] {
+    WorkArea& a = Cur();
+    if (!Sealed(a)) return XB_KEY_PLAIN;
+    return a.unlocked ? XB_KEY_OPEN : XB_KEY_LOCKED;
+  });
+}
+
+int xb_TryPassword(std::string_view password) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    if (!Sealed(a)) return 1;
+    if (!a.keyError.empty()) Fail(XB_ERR_CORRUPT, a.keyError);
+    SealKey key{};
+    if (!UnlockWith(a, password, key)) return 0;
+    a.key = key;
+    a.unlocked = true;
+    return 1;
+  });
+}
+
+void xb_ForgetKeys() {
+  for (auto& d : DerivedKeys()) sodium_memzero(d.key.data(), d.key.size());
+  DerivedKeys().clear();
+}
 
 int xb_DbfEncrypt() {
-  return Run(0, [&]() -> int {
+  return Run(0, [&] {
     WorkArea& a = Cur();
-    Fail(XB_ERR_UNSUPPORTED, TableName(a) + ": encryption is not supported");
+    if (E().password.empty()) Fail(XB_ERR_ARG, TableName(a) + ": no password is set to protect the table with");
+    RekeyIn(a, E().password);
+    return 1;
   });
 }
 
 int xb_DbfDecrypt() {
-  return Run(0, [&]() -> int {
+  return Run(0, [&] {
     WorkArea& a = Cur();
-    Fail(XB_ERR_UNSUPPORTED, TableName(a) + ": decryption is not supported");
+    if (!Sealed(a)) return 1;
+    RekeyIn(a, {});
+    return 1;
   });
 }
+
+int xb_DbfChangePassword(std::string_view newPassword) {
+  return Run(0, [&] {
+    WorkArea& a = Cur();
+    if (!Sealed(a) && newPassword.empty()) {
+      E().password.clear();
+      return 1;
+    }
+    RekeyIn(a, newPassword);
+    return 1;
+  });
+}
+
+void xb_SetRekeyStepHook(std::function<void(const std::string& step)> hook) { E().rekeyStep = std::move(hook); }
 
 void xb_SetGaugeHook(std::function<void(int percent)> hook) { E().gauge = std::move(hook); }
 

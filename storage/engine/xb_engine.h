@@ -40,6 +40,7 @@ enum XbError : int {
   XB_ERR_NO_AREA = 9,        // all work areas in use
   XB_ERR_POSITION = 10,      // no current record (EOF) for a record operation
   XB_ERR_EXISTS = 11,        // alias already in use
+  XB_ERR_PASSWORD = 12,      // protected table: no password, or a wrong one
 };
 
 // Drivers for xb_CreateNew / xb_Use.
@@ -210,12 +211,46 @@ std::string xb_DBFilter();         // current filter expression ("" = none)
 int xb_Query(std::string_view expression);
 
 // ---- encryption -------------------------------------------------------------------------
+// A protected table has a key file beside it (<stem>.SLT: the salt and the
+// limits of the Argon2id key derivation, and a sealed check value). Its
+// memo texts are sealed (XChaCha20-Poly1305, fresh nonce per write, the
+// record's other fields bound in), while the table's fields and its index
+// stay readable to any xBase reader.
+//
+// Gives every open protected table (and those opened later) the password:
+// the key is derived and checked at once. Reading a sealed text without the
+// right password fails with XB_ERR_PASSWORD and writes that need the key
+// are refused, so a wrong password never yields garbage or damages a
+// record. A text whose seal fails under the right key fails with
+// XB_ERR_CORRUPT (a damaged record); the other records stay readable.
 void xb_SetPassword(std::string_view password);
-int xb_DbfEncrypt();               // 0, XB_ERR_UNSUPPORTED for now
+constexpr int XB_KEY_PLAIN = 0;    // not protected
+constexpr int XB_KEY_OPEN = 1;     // protected, the password set opens it
+constexpr int XB_KEY_LOCKED = 2;   // protected, no password or a wrong one
+int xb_KeyState();                 // of the selected table
+// Opens the selected protected table with PASSWORD alone, leaving the
+// engine's password as it is (a copy under an earlier password). Non-zero
+// when it opens it, and for a table without protection.
+int xb_TryPassword(std::string_view password);
+// Forgets the keys derived so far in this run, which otherwise spare the
+// copies of one diary a derivation each (open tables keep their own).
+void xb_ForgetKeys();
+// Re-writes the whole table with its texts sealed under the password last
+// set (a plain table) or opened from it (a protected one). One pass: the
+// new files are written beside the old ones and swapped in atomically, a
+// marker letting the next open finish a swap a kill interrupted, so the
+// table is always either as it was or completely re-written. Non-zero on
+// success; on failure the table is as it was.
+int xb_DbfEncrypt();
 int xb_DbfDecrypt();
+// The same from the table's present state (plain, or protected and open)
+// straight to NEWPASSWORD (empty: plain), without a plain stage between;
+// the engine then holds NEWPASSWORD.
+int xb_DbfChangePassword(std::string_view newPassword);
 
 // ---- progress ------------------------------------------------------------------------------
-// Called with 0..100 during pack and index builds; an empty function stops it.
+// Called with 0..100 during pack, index builds and re-encryption; an empty
+// function stops it.
 void xb_SetGaugeHook(std::function<void(int percent)> hook);
 
 // ---- fault injection for tests -------------------------------------------------------------
@@ -223,5 +258,9 @@ void xb_SetGaugeHook(std::function<void(int percent)> hook);
 // bytes; a non-zero return makes that write fail with that errno value
 // (e.g. ENOSPC, EROFS). An empty function removes it.
 void xb_SetWriteFaultHook(std::function<int(const std::string& path, std::size_t bytes)> hook);
+// Called at named points of a re-encryption ("staged", "marked", "memo",
+// "table", "key"); a test ends the process there to show that every
+// instant leaves a table that opens.
+void xb_SetRekeyStepHook(std::function<void(const std::string& step)> hook);
 
 }  // namespace quill::xb

@@ -73,6 +73,13 @@ TEST(XbTable, EveryOperationRestoresThePreviouslySelectedArea) {
         {"IndexTag", [&] { s->CreateDiaryIndex(); }},
         {"CloseIndexes", [&] { t.CloseIndexes(); }},
         {"IndexOpen", [&] { EXPECT_NE(t.IndexOpen(mine.path() + "QUILLBK.CDX"), 0); }},
+        {"DbfEncrypt", [&] {
+             t.SetPassword("AREA");
+             EXPECT_TRUE(t.DbfEncrypt());
+         }},
+        {"KeyState", [&] { EXPECT_EQ(t.KeyState(), xb::XB_KEY_OPEN); }},
+        {"DbfChangePassword", [&] { EXPECT_TRUE(t.DbfChangePassword("AREA 2")); }},
+        {"DbfDecrypt", [&] { EXPECT_TRUE(t.DbfDecrypt()); }},
         {"SetPassword", [&] { t.SetPassword(""); }},
         {"SetGaugeHook", [&] { t.SetGaugeHook({}); }},
         {"TurboRead", [&] { t.SetTurboRead(false); }},
