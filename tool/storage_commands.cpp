@@ -101,9 +101,32 @@ int RunPut(ToolContext& ctx) {
         Date day;
         if (!ParseKey(ctx.args[0], day))
             throw Failure{2, "'" + ctx.args[0] + "' is not a date key (yyyymmdd, e.g. 20240105)"};
+        auto readEntry = [&ctx] {
+            std::string bytes;
+            if (ctx.args[1] == "-") {
+                bytes.assign(std::istreambuf_iterator<char>(*ctx.in), std::istreambuf_iterator<char>());
+            } else {
+                std::ifstream in(ctx.args[1], std::ios::binary);
+                if (!in) throw Failure{1, "cannot open file " + ctx.args[1]};
+                bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+                if (in.bad()) throw Failure{1, "cannot read file " + ctx.args[1]};
+            }
+            return bytes;
+        };
         // A folder with no diary gets one, as at the program's first start
-        // (the folder is the user's alone); a new diary has no password.
+        // (the folder is the user's alone); a new diary has no password, so
+        // a named file can be read first: nothing to store needs no diary.
         const bool created = !FileExistsNoCase(ctx.diaryFolder, kDiaryTableName);
+        std::string bytes;
+        bool haveBytes = false;
+        if (created && ctx.args[1] != "-") {
+            bytes = readEntry();
+            haveBytes = true;
+            if (bytes.empty()) {
+                *ctx.out << "no entry to remove for " << ctx.args[0] << " (no diary in " << ctx.diaryFolder << ")\n";
+                return 0;
+            }
+        }
         if (created && !CreateDiaryFolder(ctx.diaryFolder))
             throw Failure{1, "cannot create the diary folder " + ctx.diaryFolder};
         // The diary is opened and its password asked first: with
@@ -116,15 +139,7 @@ int RunPut(ToolContext& ctx) {
         }
         if (created) *ctx.out << "created a new diary in " << ctx.diaryFolder << '\n';
         UnlockDiary(ctx, s);
-        std::string bytes;
-        if (ctx.args[1] == "-") {
-            bytes.assign(std::istreambuf_iterator<char>(*ctx.in), std::istreambuf_iterator<char>());
-        } else {
-            std::ifstream in(ctx.args[1], std::ios::binary);
-            if (!in) throw Failure{1, "cannot open file " + ctx.args[1]};
-            bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-            if (in.bad()) throw Failure{1, "cannot read file " + ctx.args[1]};
-        }
+        if (!haveBytes) bytes = readEntry();
         if (bytes.find('\0') != std::string::npos)
             throw Failure{1, ctx.args[1] + " holds a NUL byte; an entry is RTF text and cannot hold one"};
         const bool existed = s.FindDateRecord(day);
