@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QIntValidator>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QShortcut>
@@ -34,7 +35,7 @@ std::string ToBytes(const QString& text) { return Utf16ToWin1252(text.toStdU16St
 QColor ColorOf(uint32_t rgb) { return QColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb)); }
 
 QIcon Swatch(const QColor& color) {
-  QPixmap pm(24, 12);
+  QPixmap pm(16, 10);
   pm.fill(color);
   QPainter p(&pm);
   p.setPen(Qt::gray);
@@ -118,6 +119,9 @@ TFormatToolBar::TFormatToolBar(QWidget* parent) : QToolBar(parent) {
   setIconSize(QSize(kIconSize, kIconSize));
   setMovable(false);
   setFloatable(false);
+  // Every icon and the application's buttons fit a window 610 pixels wide.
+  layout()->setSpacing(0);
+  setContentsMargins(0, 0, 0, 0);
   BuildLists();
   BuildIcons();
   UpdateFromEditor();
@@ -132,7 +136,10 @@ void TFormatToolBar::BuildLists() {
   fontName_->setInsertPolicy(QComboBox::NoInsert);
   fontName_->setToolTip(tr("Font"));
   fontName_->addItems(QFontDatabase::families());
-  fontName_->setMinimumContentsLength(12);
+  fontName_->setMinimumContentsLength(7);
+  fontName_->setMaximumWidth(104);
+  // The page keeps the keyboard; the lists take it when clicked.
+  fontName_->setFocusPolicy(Qt::ClickFocus);
   fontName_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   // Typed names are kept to what the document's font table holds.
   fontName_->lineEdit()->setMaxLength(31);
@@ -149,7 +156,9 @@ void TFormatToolBar::BuildLists() {
   fontSize_->setToolTip(tr("Size"));
   for (int size : kSizes) fontSize_->addItem(QString::number(size));
   fontSize_->setValidator(new QIntValidator(1, kMaxSize, fontSize_));
-  fontSize_->setMinimumContentsLength(3);
+  fontSize_->setMinimumContentsLength(2);
+  fontSize_->setMaximumWidth(48);
+  fontSize_->setFocusPolicy(Qt::ClickFocus);
   fontSize_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   connect(fontSize_, &QComboBox::textActivated, this, [this] { Coalesced(fontSizePending_, [this] { FontSizeChosen(); }); });
   connect(fontSize_->lineEdit(), &QLineEdit::returnPressed, this,
@@ -159,12 +168,18 @@ void TFormatToolBar::BuildLists() {
   textColor_ = new QComboBox(this);
   textColor_->setObjectName("TextColorList");
   textColor_->setToolTip(tr("Text colour"));
+  textColor_->setFocusPolicy(Qt::ClickFocus);
+  textColor_->setIconSize(QSize(16, 10));
+  textColor_->setMaximumWidth(42);
   connect(textColor_, &QComboBox::activated, this, [this](int row) { TextColorChosen(row); });
   addWidget(textColor_);
 
   backColor_ = new QComboBox(this);
   backColor_->setObjectName("BackColorList");
   backColor_->setToolTip(tr("Background colour"));
+  backColor_->setFocusPolicy(Qt::ClickFocus);
+  backColor_->setIconSize(QSize(16, 10));
+  backColor_->setMaximumWidth(42);
   connect(backColor_, &QComboBox::activated, this, [this](int row) { BackColorChosen(row); });
   addWidget(backColor_);
   FillColorLists();
@@ -187,7 +202,18 @@ void TFormatToolBar::FillColorLists() {
   const QSignalBlocker b1(textColor_), b2(backColor_);
   textColor_->clear();
   backColor_->clear();
-  backColor_->addItem(tr("None"), 0);
+  // No background shows as the toolbar's own colour, crossed out.
+  QPixmap none(16, 10);
+  none.fill(Qt::white);
+  {
+    QPainter p(&none);
+    p.setPen(Qt::gray);
+    p.drawRect(0, 0, 15, 9);
+    p.setPen(Qt::red);
+    p.drawLine(1, 8, 14, 1);
+  }
+  backColor_->addItem(QIcon(none), QString(), 0);
+  backColor_->setItemData(0, tr("None"), Qt::ToolTipRole);
   for (int i = 0; i < kColorCount - 1; ++i) {
     const uint32_t rgb = editor_ ? editor_->PaletteColor(i) : kDefaultColorTable[size_t(i)];
     textColor_->addItem(Swatch(ColorOf(rgb)), QString(), i);
