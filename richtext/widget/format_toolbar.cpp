@@ -267,11 +267,13 @@ void TFormatToolBar::BuildIcons() {
 void TFormatToolBar::SetEditor(TRichText* editor) {
   if (editor_ == editor) return;
   disconnect(caretConnection_);
+  disconnect(editStateConnection_);
   for (QShortcut* s : shortcuts_) delete s;
   shortcuts_.clear();
   editor_ = editor;
   if (editor_) {
     caretConnection_ = connect(editor_, &TRichText::CaretFormatChanged, this, [this] { UpdateFromEditor(); });
+    editStateConnection_ = connect(editor_, &TRichText::EditStateChanged, this, [this] { UpdateEditIcons(); });
     // The keys users expect for the style icons, while the editor has the
     // focus.
     const std::pair<const char*, QAction*> keys[] = {
@@ -306,6 +308,7 @@ void TFormatToolBar::UpdateFromEditor() {
   for (QAction* a : {normal_, bold_, italic_, underline_, left_, right_, center_, copy_, cut_, paste_})
     a->setEnabled(linked);
   if (!linked) return;
+  UpdateEditIcons();
   ShowAttributes(editor_->CurrentAttributes());
   const TParagraph* p = editor_->CaretParagraph();
   const uint8_t alignment = p ? p->alignment : alLeft;
@@ -313,6 +316,14 @@ void TFormatToolBar::UpdateFromEditor() {
   left_->setChecked(alignment == alLeft);
   right_->setChecked(alignment == alRight);
   center_->setChecked(alignment == alCenter);
+}
+
+void TFormatToolBar::UpdateEditIcons() {
+  if (!editor_) return;
+  const bool selected = editor_->Input().HasSelection();
+  copy_->setEnabled(selected);
+  cut_->setEnabled(selected && editor_->CanEdit());
+  paste_->setEnabled(editor_->CanEdit());
 }
 
 void TFormatToolBar::ShowAttributes(const TCharAttr& attr) {

@@ -67,9 +67,12 @@ class TFormatToolBar : public QToolBar {
   void FillColorLists();
   void Coalesced(bool& pending, std::function<void()> command);
   void ShowAttributes(const TCharAttr& attr);
+  // Copy and Cut need a selection; Cut and Paste an editable page.
+  void UpdateEditIcons();
 
   QPointer<TRichText> editor_;
   QMetaObject::Connection caretConnection_;
+  QMetaObject::Connection editStateConnection_;
   std::vector<QShortcut*> shortcuts_;
   bool showing_ = false;
   bool fontNamePending_ = false;

@@ -458,6 +458,7 @@ void TRichText::AfterCommand(const ViewState& before, bool edited) {
   SyncViewToInput();
   RestartCaretBlink();
   NoteCaretFormat();
+  if (before.selection != input_.HasSelection()) emit EditStateChanged();
 
   // Lines an edit changed in place carry a mark until they are drawn.
   const int top = verticalScrollBar()->value();

@@ -156,6 +156,8 @@ class TRichText : public QAbstractScrollArea {
  signals:
   // The caret's typing format or paragraph changed (toolbar and ruler).
   void CaretFormatChanged();
+  // Text became selected or no longer is (the toolbar's Copy and Cut).
+  void EditStateChanged();
 
  protected:
   friend class TRichTextFindTarget;

@@ -188,8 +188,14 @@ TEST(FormatToolBar, AlignmentIconsChangeTheSelectedParagraphsOrTheCaretOne) {
 TEST(FormatToolBar, CopyNotifiesNothingCutAndPasteDo) {
   ChromeUnderTest c;
   QTest::keyClicks(c.editor, "one two three");
+  // Nothing selected: nothing to copy or cut.
+  EXPECT_FALSE(c.bar->CopyIcon()->isEnabled());
+  EXPECT_FALSE(c.bar->CutIcon()->isEnabled());
+  EXPECT_TRUE(c.bar->PasteIcon()->isEnabled());
   c.ClickAt(0, 4);
   c.ClickAt(0, 8, Qt::ShiftModifier);
+  EXPECT_TRUE(c.bar->CopyIcon()->isEnabled());
+  EXPECT_TRUE(c.bar->CutIcon()->isEnabled());
   c.changes = 0;
   ClickIcon(c.bar, c.bar->CopyIcon());
   EXPECT_EQ(c.changes, 0);
@@ -201,8 +207,8 @@ TEST(FormatToolBar, CopyNotifiesNothingCutAndPasteDo) {
   ClickIcon(c.bar, c.bar->PasteIcon());
   EXPECT_EQ(c.changes, 2);
   EXPECT_EQ(test::Paragraphs(c.editor->RtfText()), std::vector<std::string>{"two one three"});
-  // Cut without a selection does nothing and tells nobody.
-  ClickIcon(c.bar, c.bar->CutIcon());
+  // The cut took the selection with it.
+  EXPECT_FALSE(c.bar->CutIcon()->isEnabled());
   EXPECT_EQ(c.changes, 2);
 }
 
