@@ -1,6 +1,8 @@
 #include "richtext/widget/ruler.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -128,6 +130,21 @@ TRuler::THit TRuler::HitAt(const QPoint& point) const {
   }
   if (x >= band.left() && x <= band.right()) return {TGrip::NewTab};
   return {};
+}
+
+void TRuler::contextMenuEvent(QContextMenuEvent* e) {
+  // The right button on the scale offers to clear the paragraphs' stops.
+  if (!editor_ || !editor_->CanEdit() || !Band().contains(e->pos())) return;
+  const TParagraph* p = Paragraph();
+  if (!p || !HasTabs(*p) || p->tabMask == 0) return;
+  const QString question = QString::fromUtf8(editor_->Messages().deleteTabsQuestion.data(),
+                                             qsizetype(editor_->Messages().deleteTabsQuestion.size()));
+  if (QMessageBox::question(this, tr("Confirm"), question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    return;
+  if (!editor_) return;
+  editor_->ChangeParagraphs([](TParagraph& par) {
+    if (HasTabs(par)) par.tabMask = 0;
+  });
 }
 
 void TRuler::mousePressEvent(QMouseEvent* e) {

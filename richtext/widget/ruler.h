@@ -4,7 +4,7 @@
 // indents and its tab stops. Dragging a marker or a stop changes the
 // caret's paragraph (or every selected one); a click on the scale sets a
 // stop of the kind shown in the box at the ruler's left end, and a stop
-// dragged off the ruler is removed.
+// dragged off the ruler is removed; the right button clears them all.
 
 #include <QPointer>
 #include <QWidget>
@@ -44,6 +44,7 @@ class TRuler : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

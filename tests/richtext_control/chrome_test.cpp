@@ -11,7 +11,11 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QContextMenuEvent>
 #include <QToolButton>
 #include <functional>
 #include <vector>
@@ -403,6 +407,57 @@ TEST(Ruler, ClicksSetStopsOfTheChosenKindAndDragsMoveOrRemoveThem) {
   EXPECT_EQ(StopCount(c.Paragraph(0)), 1);
   EXPECT_TRUE(HasStop(c.editor, c.Paragraph(0), 4320, tkCenter));
   EXPECT_TRUE(HasStop(c.editor, c.Paragraph(1), 4608, tkDecimal));
+}
+
+// Answers the next question box with a button, keeping its text.
+struct QuestionAnswer {
+  QMessageBox::StandardButton button;
+  std::vector<std::string> texts;
+  QTimer timer;
+  explicit QuestionAnswer(QMessageBox::StandardButton b) : button(b) {
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        texts.push_back(box->text().toStdString());
+        box->button(button)->click();
+      }
+    });
+    timer.start();
+  }
+};
+
+void RightClick(TRuler* r, QPoint at) {
+  QContextMenuEvent menu(QContextMenuEvent::Mouse, at, r->mapToGlobal(at));
+  QApplication::sendEvent(r, &menu);
+}
+
+TEST(Ruler, RightButtonClearsTheStopsOfTheSelectedParagraphsWhenConfirmed) {
+  TempFolder folder;
+  ChromeUnderTest c;
+  c.Load(folder, test::kFormattedEntry);
+  TRuler* r = c.ruler;
+  const QPoint at(r->XOfTwips(1000), r->Band().center().y());
+  // The first two paragraphs get a stop each more.
+  c.ClickAt(1, 1);
+  QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(r->XOfTwips(4608), at.y()));
+  c.ClickAt(0, 1);
+  c.ClickAt(1, 1, Qt::ShiftModifier);
+  c.changes = 0;
+  {
+    QuestionAnswer no(QMessageBox::No);
+    RightClick(r, at);
+    EXPECT_EQ(no.texts, std::vector<std::string>{"Delete all tabstops?"});
+  }
+  EXPECT_EQ(c.changes, 0);
+  EXPECT_EQ(StopCount(c.Paragraph(0)), 2);
+  {
+    QuestionAnswer yes(QMessageBox::Yes);
+    RightClick(r, at);
+    EXPECT_EQ(yes.texts.size(), 1u);
+  }
+  EXPECT_EQ(c.changes, 1);
+  EXPECT_EQ(StopCount(c.Paragraph(0)), 0);
+  EXPECT_EQ(StopCount(c.Paragraph(1)), 0);
 }
 
 TEST(Ruler, ReadOnlyEditorKeepsItsParagraphs) {
