@@ -460,6 +460,26 @@ TEST(Ruler, RightButtonClearsTheStopsOfTheSelectedParagraphsWhenConfirmed) {
   EXPECT_EQ(StopCount(c.Paragraph(1)), 0);
 }
 
+TEST(FormatToolBarAndRuler, UndoTakesTheirChangesBack) {
+  TempFolder folder;
+  ChromeUnderTest c;
+  c.Load(folder, test::kFormattedEntry);
+  c.ClickAt(0, 0);
+  c.ClickAt(0, 5, Qt::ShiftModifier);
+  ClickIcon(c.bar, c.bar->ItalicIcon());
+  ASSERT_EQ(c.AttrAt(0, 2).style, csItalic);
+  const int bottom = c.ruler->Band().bottom() - 2;
+  DragOnRuler(c.ruler, {{c.ruler->XOfTwips(1440), bottom}, {c.ruler->XOfTwips(2880), bottom}});
+  ASSERT_EQ(c.Paragraph(0)->leftIndent, 2880);
+  c.editor->setFocus();
+  QTest::keyClick(c.editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(c.Paragraph(0)->leftIndent, 1440);
+  EXPECT_EQ(c.AttrAt(0, 2).style, csItalic);
+  QTest::keyClick(c.editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(c.AttrAt(0, 2).style, 0);
+  EXPECT_EQ(c.Paragraph(0)->leftIndent, 1440);
+}
+
 TEST(Ruler, ReadOnlyEditorKeepsItsParagraphs) {
   TempFolder folder;
   ChromeUnderTest c;
