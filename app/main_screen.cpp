@@ -526,6 +526,8 @@ void TMainScreen::HideAllThings(bool locked) {
     }
     ActionPanel->setVisible(!locked);
     ToolbarPanel->setVisible(!locked);
+    // The ruler stays in sight, but must not edit the page behind the gate.
+    Ruler1->setEnabled(!locked);
     for (QMenu* m : {mnuFile, mnuEdit, mnuUtilities}) LockActions(m, locked);
     mnuHelp->menuAction()->setEnabled(true);
     FormResize();

@@ -259,6 +259,11 @@ TEST_F(MainScreenTest, WithAPasswordTheWindowStartsLockedAndOpensOnlyForTheRight
     // Neither the password nor today's page before the gate is passed.
     EXPECT_EQ(w.log->calls, (std::vector<std::string>{"open " + folder}));
     EXPECT_EQ(m.PrivacyPanel->Pass->echoMode(), QLineEdit::Password);
+    // A click on the ruler behind the gate sets no tab stop on the hidden page.
+    QTest::mouseClick(m.Ruler1, Qt::LeftButton, {},
+                      QPoint(m.Ruler1->XOfTwips(1440), m.Ruler1->Band().center().y()));
+    EXPECT_EQ(m.RichText1->RtfText().firstParagraph->tabMask, 0u);
+    EXPECT_TRUE(m.SaveButton->isHidden());
 
     for (const char* wrong : {"secret", "SECRET", "", "Secret ", "Secre"}) {
         boxes.shown.clear();
@@ -282,6 +287,7 @@ TEST_F(MainScreenTest, WithAPasswordTheWindowStartsLockedAndOpensOnlyForTheRight
     const std::string today = DateToKey(Today());
     EXPECT_EQ(w.log->calls, (std::vector<std::string>{"open " + folder, "password Secret",
                                                        "find " + today}));
+    EXPECT_TRUE(m.Ruler1->isEnabled());
     // Find works once unlocked; commands that wait for later parts stay
     // disabled after unlocking.
     EXPECT_TRUE(m.mnuFind->isEnabled());
