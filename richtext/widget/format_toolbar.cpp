@@ -268,12 +268,17 @@ void TFormatToolBar::SetEditor(TRichText* editor) {
   if (editor_ == editor) return;
   disconnect(caretConnection_);
   disconnect(editStateConnection_);
-  for (QShortcut* s : shortcuts_) delete s;
+  disconnect(destroyedConnection_);
+  for (const QPointer<QShortcut>& s : shortcuts_) delete s.data();
   shortcuts_.clear();
   editor_ = editor;
   if (editor_) {
     caretConnection_ = connect(editor_, &TRichText::CaretFormatChanged, this, [this] { UpdateFromEditor(); });
     editStateConnection_ = connect(editor_, &TRichText::EditStateChanged, this, [this] { UpdateEditIcons(); });
+    destroyedConnection_ = connect(editor_, &QObject::destroyed, this, [this] {
+      editor_ = nullptr;
+      UpdateFromEditor();
+    });
     // The keys users expect for the style icons, while the editor has the
     // focus.
     const std::pair<const char*, QAction*> keys[] = {

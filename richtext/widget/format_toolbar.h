@@ -73,7 +73,9 @@ class TFormatToolBar : public QToolBar {
   QPointer<TRichText> editor_;
   QMetaObject::Connection caretConnection_;
   QMetaObject::Connection editStateConnection_;
-  std::vector<QShortcut*> shortcuts_;
+  QMetaObject::Connection destroyedConnection_;
+  // Owned by the editor: gone with it.
+  std::vector<QPointer<QShortcut>> shortcuts_;
   bool showing_ = false;
   bool fontNamePending_ = false;
   bool fontSizePending_ = false;  // the lists are being set from the caret, not by the user

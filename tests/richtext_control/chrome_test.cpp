@@ -253,6 +253,29 @@ TEST(FormatToolBar, TakesAHundredExtraButtonsAndRefusesTheNext) {
   EXPECT_LT(actions.indexOf(c.bar->PasteIcon()), actions.size() - 100);
 }
 
+TEST(FormatToolBarAndRuler, OutliveTheirEditorAndFollowANewOne) {
+  auto* host = new QWidget;
+  auto* bar = new TFormatToolBar(host);
+  auto* ruler = new TRuler(host);
+  auto* first = new TRichText(host);
+  bar->SetEditor(first);
+  ruler->SetEditor(first);
+  delete first;
+  EXPECT_EQ(bar->Editor(), nullptr);
+  EXPECT_EQ(ruler->Editor(), nullptr);
+  EXPECT_FALSE(bar->BoldIcon()->isEnabled());
+  auto* second = new TRichText(host);
+  int changes = 0;
+  second->OnChange = [&changes] { ++changes; };
+  bar->SetEditor(second);
+  ruler->SetEditor(second);
+  ruler->repaint();
+  bar->BoldIcon()->trigger();
+  EXPECT_EQ(changes, 1);
+  EXPECT_NE(second->CurrentAttributes().style & csBold, 0);
+  delete host;
+}
+
 // ---- ruler ----------------------------------------------------------------------------
 
 // Whether the ruler shows something other than its white scale at a point.
