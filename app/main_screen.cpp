@@ -22,7 +22,6 @@
 
 #include "app/default_font_dialog.h"
 #include "app/help_viewer.h"
-#include "app/inch_ruler.h"
 #include "app/line_shape.h"
 #include "app/locale_dates.h"
 #include "app/message_boxes.h"
@@ -33,7 +32,9 @@
 #include "privacy/password_scramble.h"
 #include "privacy/password_verifier.h"
 #include "privacy/privacy_panel.h"
+#include "richtext/widget/format_toolbar.h"
 #include "richtext/widget/rich_text.h"
+#include "richtext/widget/ruler.h"
 
 namespace quill {
 
@@ -188,8 +189,10 @@ void TMainScreen::BuildMenus() {
 
     mnuEdit = bar->addMenu("Edit");
     mnuEdit->setObjectName("Edit1");
-    mnuFind = AddLaterItem(mnuEdit, "mnuFind", "&Find", QKeySequence("Ctrl+F"));
-    Replace1 = AddLaterItem(mnuEdit, "Replace1", "&Replace", QKeySequence("Ctrl+R"));
+    mnuFind = AddItem(mnuEdit, "mnuFind", "&Find", QKeySequence("Ctrl+F"));
+    connect(mnuFind, &QAction::triggered, this, [this] { mnuFindClick(); });
+    Replace1 = AddItem(mnuEdit, "Replace1", "&Replace", QKeySequence("Ctrl+R"));
+    connect(Replace1, &QAction::triggered, this, [this] { Replace1Click(); });
     mnuEdit->addSeparator();
     SpellCheck1 = AddLaterItem(mnuEdit, "SpellCheck1", "&Spell Check", QKeySequence("Ctrl+S"));
     EnterDate1 =
@@ -231,14 +234,14 @@ void TMainScreen::BuildControls() {
     ToolbarPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     auto* toolbarRow = new QHBoxLayout(ToolbarPanel);
     toolbarRow->setContentsMargins(2, 1, 2, 1);
-    FormatToolBar2 = new QToolBar(ToolbarPanel);
+    FormatToolBar2 = new TFormatToolBar(ToolbarPanel);
     FormatToolBar2->setObjectName("FormatToolBar2");
-    FormatToolBar2->setIconSize(QSize(20, 20));
     toolbarRow->addWidget(FormatToolBar2);
     toolbarRow->addStretch();
     column->addWidget(ToolbarPanel);
 
-    Ruler1 = new TInchRuler(central);
+    Ruler1 = new TRuler(central);
+    Ruler1->setObjectName("Ruler1");
     column->addWidget(Ruler1);
 
     RingPanel1 = new TRingPanel(central);
@@ -262,6 +265,8 @@ void TMainScreen::BuildControls() {
     BottomLine->setObjectName("BottomLine");
 
     BuildEditors();
+    FormatToolBar2->SetEditor(RichText1);
+    Ruler1->SetEditor(RichText1);
 
     PrivacyPanel = new TPrivacyPanel(RingPanel1);
     PrivacyPanel->hide();
@@ -415,7 +420,7 @@ void TMainScreen::AddToolbarButtons() {
         // Page breaks, paragraph properties and wrapping act on the entry
         // editor and wait for it.
         b->setEnabled(false);
-        FormatToolBar2->addWidget(b);
+        FormatToolBar2->AddExtraButton(b);
         return b;
     };
     DocPageBreakButton = add("DocPageBreakButton", "Insert Page Break", PageBreakIcon());
@@ -459,6 +464,10 @@ void TMainScreen::ReleaseSplash() {
     }
     splash_ = nullptr;
 }
+
+void TMainScreen::mnuFindClick() { RichText1->ShowFindDialog(); }
+
+void TMainScreen::Replace1Click() { RichText1->ShowReplaceDialog(); }
 
 bool TMainScreen::FormClose() { return AskConfirmation("Exit program?"); }
 
@@ -519,6 +528,8 @@ void TMainScreen::HideAllThings(bool locked) {
     }
     ActionPanel->setVisible(!locked);
     ToolbarPanel->setVisible(!locked);
+    // The ruler stays in sight, but must not edit the page behind the gate.
+    Ruler1->setEnabled(!locked);
     for (QMenu* m : {mnuFile, mnuEdit, mnuUtilities}) LockActions(m, locked);
     mnuHelp->menuAction()->setEnabled(true);
     FormResize();
@@ -538,7 +549,6 @@ void TMainScreen::FormResize() {
     RichText1->setGeometry(left, 35, width, H - 35 - 22);
     // The panel covers the sheet inside the binding and the right edge.
     PrivacyPanel->setGeometry(L, 5, W - L - R, H - 10);
-    Ruler1->SetOrigin(RingPanel1->x() + left);
     RichText1->GotoStart();
 }
 

@@ -23,11 +23,12 @@ class QToolButton;
 namespace quill {
 
 class TDefaultFontDialog;
-class TInchRuler;
+class TFormatToolBar;
 class TLineShape;
 class TPrivacyPanel;
 class TRichText;
 class TRingPanel;
+class TRuler;
 class TSplashform;
 
 struct MainScreenSetup {
@@ -70,6 +71,9 @@ public:
     void Contents1Click();
     void About1Click();
     void mnuDefaultFontClick();
+    // The entry editor's Find and Replace dialogs.
+    void mnuFindClick();
+    void Replace1Click();
     void SaveButtonClick();
     // The entry editor's change notification: an edit is now pending.
     void RichText1Change();
@@ -106,11 +110,11 @@ public:
 
     // Controls.
     QFrame* ToolbarPanel;
-    QToolBar* FormatToolBar2;
+    TFormatToolBar* FormatToolBar2;
     QToolButton* DocPageBreakButton = nullptr;
     QToolButton* ParagraphSetupButton = nullptr;
     QToolButton* DocWordWrapButton = nullptr;
-    TInchRuler* Ruler1;
+    TRuler* Ruler1;
     TRingPanel* RingPanel1;
     QLabel* DateLabel;
     TLineShape* TopLine;

@@ -14,7 +14,9 @@
 #include <algorithm>
 
 #include "richtext/widget/editor_keys.h"
+#include "richtext/widget/find_dialogs.h"
 #include "richtext/widget/painter_canvas.h"
+#include "richtext/widget/rich_text_find_target.h"
 
 namespace quill {
 
@@ -50,7 +52,8 @@ TRichText::TRichText(QWidget* parent)
       input_(doc_, &inputLayout_, &clipboard_),
       wordFinder_(&doc_),
       findFinder_(&doc_),
-      files_(doc_) {
+      files_(doc_),
+      findTarget_(std::make_unique<TRichTextFindTarget>(*this)) {
   setFrameStyle(QFrame::NoFrame);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
@@ -259,6 +262,50 @@ bool TRichText::FindText(std::string_view text, bool backward) {
   return true;
 }
 
+void TRichText::ShowFindDialog() { quill::ShowFindDialog(*findTarget_, this); }
+
+void TRichText::ShowReplaceDialog() { quill::ShowReplaceDialog(*findTarget_, this); }
+
+TFindTarget& TRichText::FindTarget() { return *findTarget_; }
+
+void TRichText::ChangeCharacterFormat(const std::function<void(TCharAttr&)>& change) {
+  if (!CanEdit()) return;
+  const ViewState before = Snapshot();
+  const bool selected = input_.HasSelection();
+  if (selected) {
+    input_.BeforeExternalEdit();
+    doc_.ChangeAttributes(input_.SelectionStart(), input_.SelectionEnd(), change);
+  }
+  change(input_.typingAttr);
+  AfterCommand(before, selected);
+  NoteCaretFormat();
+  Changed();
+}
+
+void TRichText::ChangeParagraphs(const std::function<void(TParagraph&)>& change) {
+  if (ForSelectedParagraphs(change)) ParagraphsChanged();
+}
+
+bool TRichText::CopyToClipboard() { return input_.Copy(); }
+
+bool TRichText::CutToClipboard() {
+  if (!CanEdit()) return false;
+  const ViewState before = Snapshot();
+  const bool cut = input_.Cut();
+  AfterCommand(before, cut);
+  if (cut) Changed();
+  return cut;
+}
+
+bool TRichText::PasteFromClipboard() {
+  if (!CanEdit()) return false;
+  const ViewState before = Snapshot();
+  const bool pasted = input_.Paste();
+  AfterCommand(before, pasted);
+  if (pasted) Changed();
+  return pasted;
+}
+
 void TRichText::BeginUpdate() {
   ++lockCount_;
   paint_.BeginUpdate();
@@ -414,6 +461,7 @@ void TRichText::AfterCommand(const ViewState& before, bool edited) {
   SyncViewToInput();
   RestartCaretBlink();
   NoteCaretFormat();
+  if (before.selection != input_.HasSelection()) emit EditStateChanged();
 
   // Lines an edit changed in place carry a mark until they are drawn.
   const int top = verticalScrollBar()->value();

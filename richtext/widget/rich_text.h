@@ -26,6 +26,9 @@
 
 namespace quill {
 
+class TFindTarget;
+class TRichTextFindTarget;
+
 enum TScrollBars { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 class TRichText : public QAbstractScrollArea {
@@ -120,6 +123,26 @@ class TRichText : public QAbstractScrollArea {
   // finder's options; selects a match.
   bool FindText(std::string_view text, bool backward);
 
+  // The application's Find and Replace dialogs, acting on this editor.
+  void ShowFindDialog();
+  void ShowReplaceDialog();
+  // What the Find and Replace dialogs act on.
+  TFindTarget& FindTarget();
+
+  // ---- commands of the linked toolbar and ruler ----------------------------------
+  // Changes the typing format and every character of the selection through
+  // CHANGE, so that one command touches only the fields it is about.
+  void ChangeCharacterFormat(const std::function<void(TCharAttr&)>& change);
+  // Changes every paragraph of the selection, or the caret's, and lays them
+  // out again.
+  void ChangeParagraphs(const std::function<void(TParagraph&)>& change);
+  // The caret's paragraph.
+  TParagraph* CaretParagraph() { return input_.CursorPos().paragraph; }
+  // The clipboard commands; false when they did nothing.
+  bool CopyToClipboard();
+  bool CutToClipboard();
+  bool PasteFromClipboard();
+
   // Between these two the control neither paints nor lays out on its own.
   void BeginUpdate();
   void EndUpdate();
@@ -136,8 +159,11 @@ class TRichText : public QAbstractScrollArea {
  signals:
   // The caret's typing format or paragraph changed (toolbar and ruler).
   void CaretFormatChanged();
+  // Text became selected or no longer is (the toolbar's Copy and Cut).
+  void EditStateChanged();
 
  protected:
+  friend class TRichTextFindTarget;
   bool event(QEvent* event) override;
   bool focusNextPrevChild(bool next) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -202,6 +228,7 @@ class TRichText : public QAbstractScrollArea {
   TTextFinder wordFinder_;
   TTextFinder findFinder_;
   TRichTextFiles files_;
+  std::unique_ptr<TRichTextFindTarget> findTarget_;
 
   TToolLanguage language_ = tlEnglish;
   TScrollBars scrollBars_ = ssBoth;

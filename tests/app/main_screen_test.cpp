@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
@@ -17,14 +18,16 @@
 
 #include "app/app_test_support.h"
 #include "app/default_font_dialog.h"
-#include "app/inch_ruler.h"
 #include "app/line_shape.h"
 #include "app/ring_panel.h"
 #include "app/splash_form.h"
 #include "dates/date_text.h"
 #include "privacy/password_verifier.h"
 #include "privacy/privacy_panel.h"
+#include "richtext/widget/find_dialogs.h"
+#include "richtext/widget/format_toolbar.h"
 #include "richtext/widget/rich_text.h"
+#include "richtext/widget/ruler.h"
 
 namespace quill {
 namespace {
@@ -151,6 +154,49 @@ TEST_F(MainScreenTest, CaptionSizeAndControlsAtStart) {
     EXPECT_EQ(m.DateLabel->text().toStdString(), LongDateText(Today()));
 }
 
+TEST_F(MainScreenTest, ToolbarAndRulerServeTheEntryEditor) {
+    w.Make(folder);
+    TMainScreen& m = *w.window;
+    m.show();
+    QApplication::processEvents();
+    EXPECT_EQ(m.FormatToolBar2->Editor(), m.RichText1);
+    EXPECT_EQ(m.Ruler1->Editor(), m.RichText1);
+    // The three page buttons come through the toolbar's extra buttons, in order.
+    EXPECT_EQ(m.FormatToolBar2->ExtraButtonCount(), 3);
+    const QList<QAction*> actions = m.FormatToolBar2->actions();
+    ASSERT_GE(actions.size(), 3);
+    EXPECT_EQ(m.FormatToolBar2->widgetForAction(actions[actions.size() - 3]), m.DocPageBreakButton);
+    EXPECT_EQ(m.FormatToolBar2->widgetForAction(actions[actions.size() - 2]), m.ParagraphSetupButton);
+    EXPECT_EQ(m.FormatToolBar2->widgetForAction(actions[actions.size() - 1]), m.DocWordWrapButton);
+    // The ruler's scale starts where the editor's text does.
+    const int textLeft = m.Ruler1->mapFromGlobal(m.RichText1->viewport()->mapToGlobal(QPoint(1, 0))).x();
+    EXPECT_EQ(m.Ruler1->XOfTwips(0), textLeft);
+    // Bold from the toolbar makes the entry's edit pending.
+    m.RichText1->setFocus();
+    QTest::keyClicks(m.RichText1, "Dear diary");
+    QTest::keyClick(m.RichText1, Qt::Key_Home, Qt::ShiftModifier);
+    m.FormatToolBar2->BoldIcon()->trigger();
+    EXPECT_NE(m.RichText1->RtfText().firstParagraph->firstLine->attribs[0].style & csBold, 0);
+    EXPECT_FALSE(m.SaveButton->isHidden());
+}
+
+TEST_F(MainScreenTest, FindAndReplaceItemsOpenTheDialogsOnTheEntryEditor) {
+    w.Make(folder);
+    TMainScreen& m = *w.window;
+    m.show();
+    QApplication::processEvents();
+    m.mnuFind->trigger();
+    ASSERT_NE(FindDialog(), nullptr);
+    EXPECT_TRUE(FindDialog()->isVisible());
+    EXPECT_EQ(FindDialog()->Target(), &m.RichText1->FindTarget());
+    m.Replace1->trigger();
+    ASSERT_NE(ReplaceDialog(), nullptr);
+    EXPECT_TRUE(ReplaceDialog()->isVisible());
+    EXPECT_FALSE(FindDialog()->isVisible());
+    EXPECT_EQ(ReplaceDialog()->Target(), &m.RichText1->FindTarget());
+    ReplaceDialog()->hide();
+}
+
 TEST_F(MainScreenTest, PageLayoutFollowsThePagePanel) {
     w.Make(folder);
     TMainScreen& m = *w.window;
@@ -213,6 +259,11 @@ TEST_F(MainScreenTest, WithAPasswordTheWindowStartsLockedAndOpensOnlyForTheRight
     // Neither the password nor today's page before the gate is passed.
     EXPECT_EQ(w.log->calls, (std::vector<std::string>{"open " + folder}));
     EXPECT_EQ(m.PrivacyPanel->Pass->echoMode(), QLineEdit::Password);
+    // A click on the ruler behind the gate sets no tab stop on the hidden page.
+    QTest::mouseClick(m.Ruler1, Qt::LeftButton, {},
+                      QPoint(m.Ruler1->XOfTwips(1440), m.Ruler1->Band().center().y()));
+    EXPECT_EQ(m.RichText1->RtfText().firstParagraph->tabMask, 0u);
+    EXPECT_TRUE(m.SaveButton->isHidden());
 
     for (const char* wrong : {"secret", "SECRET", "", "Secret ", "Secre"}) {
         boxes.shown.clear();
@@ -236,8 +287,11 @@ TEST_F(MainScreenTest, WithAPasswordTheWindowStartsLockedAndOpensOnlyForTheRight
     const std::string today = DateToKey(Today());
     EXPECT_EQ(w.log->calls, (std::vector<std::string>{"open " + folder, "password Secret",
                                                        "find " + today}));
-    // Commands that wait for later parts stay disabled after unlocking.
-    EXPECT_FALSE(m.mnuFind->isEnabled());
+    EXPECT_TRUE(m.Ruler1->isEnabled());
+    // Find works once unlocked; commands that wait for later parts stay
+    // disabled after unlocking.
+    EXPECT_TRUE(m.mnuFind->isEnabled());
+    EXPECT_TRUE(m.Replace1->isEnabled());
     EXPECT_FALSE(m.mnuFindNextBig->isEnabled());
 }
 
