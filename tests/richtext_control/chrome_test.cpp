@@ -312,12 +312,15 @@ TEST(Ruler, ShowsTheCaretParagraphsIndentsAndStops) {
     auto inside = [textWidth](int twips) { return twips > 0 && twips < textWidth; };
     for (const Case& other : cases) {
       const bool self = &other == &k;
-      if ((self || other.first != k.first) && inside(other.first))
+      if ((self || other.first != k.first) && inside(other.first)) {
         EXPECT_EQ(Drawn(image, r->XOfTwips(other.first), top), self);
-      if ((self || other.left != k.left) && inside(other.left))
+      }
+      if ((self || other.left != k.left) && inside(other.left)) {
         EXPECT_EQ(Drawn(image, r->XOfTwips(other.left), bottom), self);
-      if ((self || other.right != k.right) && inside(textWidth - other.right))
+      }
+      if ((self || other.right != k.right) && inside(textWidth - other.right)) {
         EXPECT_EQ(Drawn(image, r->XOfTwips(textWidth - other.right), bottom), self);
+      }
       for (int stop : other.stops) EXPECT_EQ(Drawn(image, r->XOfTwips(stop), tabY), self) << stop;
     }
   }
