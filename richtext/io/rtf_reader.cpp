@@ -1033,6 +1033,9 @@ void TRTFReader::HandleWord(const char* word, int len, bool hasParam, int32_t pa
     case aPard:
       cp->firstIndent = cp->leftIndent = cp->rightIndent = 0;
       ps = TParState();
+      // A first-line indent of an earlier paragraph must not reach this one
+      // through a later left indent ("\li1440\fi-720 ...\par\pard\li288").
+      pendingFirstSet_ = false;
       st_.inTable = false;
       if (cp->prev && (cp->prev->borderFlags & bfOn)) cp->prev->borderFlags |= bfEnds;
       return;

@@ -30,6 +30,28 @@ TEST(ReaderParagraph, IndentsBecomeAbsoluteAndSnapped) {
   EXPECT_EQ(u.Par(0)->leftIndent, 720);
 }
 
+// Word and LibreOffice write the left indent before the first-line indent;
+// a paragraph reset by \pard must not take the first-line indent of the one
+// before through its own left indent.
+TEST(ReaderParagraph, ResetParagraphKeepsNoFirstLineIndentOfTheOneBefore) {
+  struct Case {
+    const char* rtf;
+    int32_t first, left;  // of the second paragraph, unsnapped
+  };
+  const Case cases[] = {
+      {"{\\rtf1 \\li1440\\fi-720 a\\par\\pard\\li288 b}", 288, 288},
+      {"{\\rtf1 \\fi-720\\li1440 a\\par\\pard\\li288 b}", 288, 288},
+      {"{\\rtf1 \\li1440\\fi-720 a\\par\\pard\\li288\\fi144 b}", 432, 288},
+      {"{\\rtf1 \\li1440\\fi-720 a\\par\\pard\\fi144\\li288 b}", 432, 288},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rtf);
+    Loaded r(c.rtf, 0);
+    EXPECT_EQ(r.Par(1)->firstIndent, c.first);
+    EXPECT_EQ(r.Par(1)->leftIndent, c.left);
+  }
+}
+
 TEST(ReaderParagraph, IndentSpacingAndPageWords) {
   Loaded r("{\\rtf1 \\li-50\\ri300\\sb-1\\sa120\\sl240 a\\par\\page b}");
   const TParagraph* a = r.Par(0);
