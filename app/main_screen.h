@@ -5,10 +5,13 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/diary_store.h"
+#include "app/recovery_copy.h"
 #include "dates/date_keys.h"
 
 class QAction;
@@ -17,6 +20,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QToolBar;
+class QTimer;
 class QToolButton;
 
 namespace quill {
@@ -52,6 +56,7 @@ public:
     bool ClosedAtStart() const { return closedAtStart_; }
     bool Locked() const { return locked_; }
     bool TableOpen() const { return tableOpen_; }
+    DiaryStore* Store() { return store_.get(); }
 
     void FormCreate();
     void FormActivate();
@@ -69,13 +74,66 @@ public:
     void Contents1Click();
     void About1Click();
     void mnuDefaultFontClick();
-    void SaveButtonClick();
+    void BitBtn1Accepted(const std::string& password);
+
+    // The editing cycle: the current day's page between the table and the
+    // entry editor.
+    // Shows the stored page of CurrentDate (an empty page in the default
+    // font for a day without entry).
+    void LoadRichText();
+    // Stores the editor's page as the day's entry (update, new record or
+    // removal); false when the write failed (reported, nothing lost).
+    bool SaveRichText();
+    // Saves a pending edit and reloads; true when no edit is pending after
+    // it, so that the command that asked may go on.
+    bool SaveButtonClick();
+    void CancelButtonClick();
     // The entry editor's change notification: an edit is now pending.
     void RichText1Change();
     // Raises the notification for the keys that change the text without
     // the editor raising it itself.
     void RichText1KeyDown(int& key, Qt::KeyboardModifiers modifiers);
-    void BitBtn1Accepted(const std::string& password);
+    void SetDefaultFontNow();
+    bool EditPending() const;
+    // Saves a pending edit without asking, as the desktop ends the session.
+    void SaveForSessionEnd();
+    // The pending page's recovery copy, written now rather than after the
+    // typing pause.
+    void WriteRecoveryCopy();
+    RecoveryCopy& Recovery() { return recovery_; }
+
+    // Commands.
+    void NextButtonClick();
+    void PriorButtonClick();
+    void FirstButtonClick();
+    void LastButtonClick();
+    void CalendarButtonClick();
+    void EnterDate1Click();
+    void mnuWrapTexttofitScreenClick();
+    void DocWordWrapButtonClick();
+    void DocPageBreakButtonClick();
+    void ParagraphSetupButtonClick();
+    void PrintcurrentEntryOnlyClick();
+    void PrintCurrentEntryForwardMergedClick();
+    void PrintCurrentEntryForwardSeperatePagesClick();
+    void PrintSetup1Click();
+    void RebuildIndexes1Click();
+
+    // Where the dialogs of other parts of the program plug in. The date
+    // dialog answers the chosen day, or nothing when cancelled; without it
+    // "&Date" stays disabled. Printing gets the mode text ("CURRENTONLY",
+    // "MULTIPLEMERGE", "MULTIPLESEPARATE"); without the hooks the print and
+    // rebuild commands save the pending edit and stop there.
+    void SetDateDialog(std::function<std::optional<Date>(Date start)> dialog);
+    std::function<void(const std::string& mode)> PrintReport;
+    std::function<void()> PrinterSetup;
+    std::function<void()> RebuildDialog;
+    // The printers the print commands see; the system's list by default.
+    std::function<int()> PrinterCount;
+    // Today, for the start page and Insert Today's Date.
+    std::function<Date()> Clock = [] { return Today(); };
+    // How long typing must pause before the recovery copy is written.
+    void SetRecoveryDelay(int milliseconds);
 
     QString PreferencesPath() const;
     QString HelpFile() const { return helpFile_; }
@@ -159,6 +217,10 @@ private:
     void ApplyFontToDialog();
     void OpenTodaysPage();
     void ReleaseSplash();
+    void WireCommands();
+    void WordWrapToggle();
+    void MoveToDay(Date day);
+    void OfferRecoveryCopy();
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     std::string PasswordValueToStore();
 
@@ -171,6 +233,11 @@ private:
     bool tableOpen_ = false;
     std::string storedPassword_;  // "Security"/"Password" as last read or written
     QString helpFile_;
+    RecoveryCopy recovery_;
+    QTimer* recoveryTimer_ = nullptr;
+    int recoveryDelay_ = 3000;  // typing pauses this long before the copy is written
+    std::function<std::optional<Date>(Date)> dateDialog_;
+    bool closing_ = false;  // a confirmed close is saving the pending edit
 };
 
 }  // namespace quill

@@ -1,6 +1,7 @@
 #include "app/storage_diary_store.h"
 
 #include <exception>
+#include <stdexcept>
 
 #include "storage/diary_storage.h"
 
@@ -33,6 +34,16 @@ public:
             return false;
         }
     }
+
+    std::string CurrentEntryText() override { return storage_ ? storage_->CurrentEntryText() : std::string(); }
+
+    bool SaveEntry(Date date, const std::string& storedText) override {
+        if (!storage_) throw std::runtime_error("The diary is not open.");
+        return storage_->SaveEntry(date, storedText);
+    }
+
+    Date FirstEntry() override { return storage_ ? storage_->FirstEntry() : Today(); }
+    Date LastEntry() override { return storage_ ? storage_->LastEntry() : Today(); }
 
     void SetPassword(const std::string& password) override {
         if (storage_) storage_->DiaryEngine.SetPassword(password);
