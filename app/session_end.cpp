@@ -40,7 +40,9 @@ void WatchSessionEnd(QApplication& app, TMainScreen& window) {
         char byte = 0;
         [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
         if (guarded) guarded->SaveForSessionEnd();
-        app.quit();
+        // Not quit(): that asks the windows to close, and "Exit program?"
+        // has no one to answer it now.
+        app.exit(0);
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
