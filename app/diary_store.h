@@ -21,8 +21,18 @@ public:
     virtual bool OpenDiaryFile(const std::string& folder) = 0;
     // Positions the data set on the day's record; true when it exists.
     virtual bool FindDateRecord(Date date) = 0;
-    // The stored text of the record FindDateRecord found; "" when none.
-    virtual std::string CurrentEntryText() { return {}; }
+    // The stored text of the day found last, "" when it has no record.
+    virtual std::string CurrentEntryText() = 0;
+    // Stores the text (exactly as given; "" for an empty page) as the day's
+    // entry: updates, appends or removes its record, found again by its key
+    // right before the write. Returns whether the day has a record after.
+    // Raises std::exception when the write fails; what was stored before
+    // stays.
+    virtual bool SaveEntry(Date date, const std::string& storedText) = 0;
+    // The day of the first / last entry in date order (today when the
+    // diary has none), positioned on its record.
+    virtual Date FirstEntry() = 0;
+    virtual Date LastEntry() = 0;
     // The password the engine reads and writes encrypted records with.
     virtual void SetPassword(const std::string& password) = 0;
     // Why the last operation failed, for the message shown to the user.

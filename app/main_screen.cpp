@@ -148,7 +148,7 @@ QRect ClampMaximizedGeometry(const QRect& window, const QRect& workArea) {
 
 TMainScreen::TMainScreen(MainScreenSetup setup, std::unique_ptr<DiaryStore> store, QWidget* parent)
     : QMainWindow(parent), setup_(std::move(setup)), store_(std::move(store)),
-      splash_(setup_.splash) {
+      splash_(setup_.splash), recovery_(setup_.diaryFolder) {
     setObjectName("MainScreen");
     setWindowTitle("Quillbook");
     DefaultFontdialog = new TDefaultFontDialog(this);
@@ -167,7 +167,7 @@ void TMainScreen::BuildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
 
-    mnuFile = bar->addMenu("File");
+    mnuFile = bar->addMenu("&File");
     mnuFile->setObjectName("File1");
     mnuSecurity = AddLaterItem(mnuFile, "mnuSecurity", "Select or Change Password");
     mnuFile->addSeparator();
@@ -187,7 +187,7 @@ void TMainScreen::BuildMenus() {
     exit1 = AddItem(mnuFile, "exit1", "E&xit");
     connect(exit1, &QAction::triggered, this, [this] { exit1Click(); });
 
-    mnuEdit = bar->addMenu("Edit");
+    mnuEdit = bar->addMenu("&Edit");
     mnuEdit->setObjectName("Edit1");
     mnuFind = AddItem(mnuEdit, "mnuFind", "&Find", QKeySequence("Ctrl+F"));
     connect(mnuFind, &QAction::triggered, this, [this] { mnuFindClick(); });
@@ -206,16 +206,16 @@ void TMainScreen::BuildMenus() {
     mnuDefaultFont = AddItem(mnuEdit, "mnuDefaultFont", "Default Font");
     connect(mnuDefaultFont, &QAction::triggered, this, [this] { mnuDefaultFontClick(); });
 
-    mnuUtilities = bar->addMenu("Utilities");
+    mnuUtilities = bar->addMenu("&Utilities");
     mnuUtilities->setObjectName("Utilities1");
     mnuFindentrycontaining = AddLaterItem(mnuUtilities, "mnuFindentrycontaining",
                                           "Find entry containing...", QKeySequence("Ctrl+F4"));
     mnuFindNextBig =
         AddLaterItem(mnuUtilities, "mnuFindNextBig", "Find Next Entry", QKeySequence("Ctrl+F5"));
 
-    mnuHelp = bar->addMenu("Help");
+    mnuHelp = bar->addMenu("&Help");
     mnuHelp->setObjectName("Help1");
-    Contents1 = AddItem(mnuHelp, "Contents1", "Contents");
+    Contents1 = AddItem(mnuHelp, "Contents1", "Contents", QKeySequence(Qt::Key_F1));
     connect(Contents1, &QAction::triggered, this, [this] { Contents1Click(); });
     mnuHelp->addSeparator();
     About1 = AddItem(mnuHelp, "About1", "About");
@@ -307,10 +307,6 @@ void TMainScreen::BuildControls() {
     ExplorerButton1 = ActionButton(ActionPanel, "ExplorerButton1", "E&xit");
     SaveButton->hide();
     CancelButton->hide();
-    // Moving between days needs the entry editor to show each day's page;
-    // the buttons wait for it.
-    for (QPushButton* b : {FirstButton, PriorButton, CalendarButton, Nextbutton, LastButton})
-        b->setEnabled(false);
     actions->addWidget(SaveButton);
     actions->addWidget(CancelButton);
     actions->addStretch(1);
@@ -405,9 +401,9 @@ void TMainScreen::FormCreate() {
 
     // With a password the engine gets it, and today's page is looked up,
     // once the gate has been passed: until then the password is not known.
-    if (!locked_) OpenTodaysPage();
-
     helpFile_ = setup_.programFolder + kHelpFileName;
+    WireCommands();
+    if (!locked_) OpenTodaysPage();
 }
 
 void TMainScreen::AddToolbarButtons() {
@@ -433,11 +429,11 @@ void TMainScreen::AddToolbarButtons() {
 
 void TMainScreen::OpenTodaysPage() {
     if (tableOpen_) store_->SetPassword(DiaryPassword);
-    CurrentDate = Today();
+    CurrentDate = Clock();
     EntryExists = false;
     FindDateRecord();
-    // Until entries load from the table, every page starts empty.
-    RichText1->Clear();
+    LoadRichText();
+    OfferRecoveryCopy();
 }
 
 void TMainScreen::FindDateRecord() {
@@ -472,10 +468,18 @@ void TMainScreen::Replace1Click() { RichText1->ShowReplaceDialog(); }
 bool TMainScreen::FormClose() { return AskConfirmation("Exit program?"); }
 
 void TMainScreen::closeEvent(QCloseEvent* event) {
-    if (FormClose())
-        event->accept();
-    else
+    if (!FormClose()) {
         event->ignore();
+        return;
+    }
+    // Whatever asked for the close, a confirmed close keeps the page being
+    // written, as "E&xit" does. When the save fails the user has been told
+    // and the window stays, with the edit still pending.
+    if (!SaveButtonClick()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 bool TMainScreen::event(QEvent* e) {
@@ -645,26 +649,8 @@ void TMainScreen::BitBtn1Accepted(const std::string& password) {
     RichText1->setFocus();
 }
 
-void TMainScreen::SaveButtonClick() {
-    if (SaveButton->isHidden()) return;  // no pending edit: nothing is written
-    // Only the entry editor can show Save; writing its page to the table
-    // comes with the editing cycle built on that editor.
-}
-
-void TMainScreen::RichText1Change() {
-    SaveButton->show();
-    CancelButton->show();
-}
-
-void TMainScreen::RichText1KeyDown(int& key, Qt::KeyboardModifiers modifiers) {
-    const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
-    const bool tab = key == Qt::Key_Tab || key == Qt::Key_Backtab;
-    const bool paste = key == Qt::Key_V && held == Qt::ControlModifier;
-    if (tab || key == Qt::Key_Delete || paste) RichText1->Changed();
-}
-
 void TMainScreen::exit1Click() {
-    SaveButtonClick();
+    if (!SaveButtonClick()) return;  // the failed save was reported
     close();
 }
 

@@ -6,10 +6,13 @@
 #include <QPointer>
 #include <QPrinter>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/diary_store.h"
+#include "app/recovery_copy.h"
 #include "dates/date_keys.h"
 
 class QAction;
@@ -18,6 +21,7 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QToolBar;
+class QTimer;
 class QToolButton;
 
 namespace quill {
@@ -54,6 +58,7 @@ public:
     bool ClosedAtStart() const { return closedAtStart_; }
     bool Locked() const { return locked_; }
     bool TableOpen() const { return tableOpen_; }
+    DiaryStore* Store() { return store_.get(); }
 
     void FormCreate();
     void FormActivate();
@@ -74,13 +79,45 @@ public:
     // The entry editor's Find and Replace dialogs.
     void mnuFindClick();
     void Replace1Click();
-    void SaveButtonClick();
+    void BitBtn1Accepted(const std::string& password);
+
+    // The editing cycle: the current day's page between the table and the
+    // entry editor.
+    // Shows the stored page of CurrentDate (an empty page in the default
+    // font for a day without entry).
+    void LoadRichText();
+    // Stores the editor's page as the day's entry (update, new record or
+    // removal); false when the write failed (reported, nothing lost).
+    bool SaveRichText();
+    // Saves a pending edit and reloads; true when no edit is pending after
+    // it, so that the command that asked may go on.
+    bool SaveButtonClick();
+    void CancelButtonClick();
     // The entry editor's change notification: an edit is now pending.
     void RichText1Change();
     // Raises the notification for the keys that change the text without
     // the editor raising it itself.
     void RichText1KeyDown(int& key, Qt::KeyboardModifiers modifiers);
-    void BitBtn1Accepted(const std::string& password);
+    void SetDefaultFontNow();
+    bool EditPending() const;
+    // Saves a pending edit without asking, as the desktop ends the session.
+    void SaveForSessionEnd();
+    // The pending page's recovery copy, written now rather than after the
+    // typing pause.
+    void WriteRecoveryCopy();
+    RecoveryCopy& Recovery() { return recovery_; }
+
+    // Commands.
+    void NextButtonClick();
+    void PriorButtonClick();
+    void FirstButtonClick();
+    void LastButtonClick();
+    void CalendarButtonClick();
+    void EnterDate1Click();
+    void mnuWrapTexttofitScreenClick();
+    void DocWordWrapButtonClick();
+    void DocPageBreakButtonClick();
+    void ParagraphSetupButtonClick();
     // The print menu and "Print Setup" (main_screen_print.cpp).
     void PrintcurrentEntryOnlyClick();
     void PrintCurrentEntryForwardMergedClick();
@@ -90,6 +127,21 @@ public:
     // The printer that "Print Setup" sets up and the print jobs print on.
     QPrinter& SystemPrinter();
     void mnuSecurityClick();
+    void RebuildIndexes1Click();
+
+    // Where the dialogs of other parts of the program plug in. The date
+    // dialog answers the chosen day, or nothing when cancelled; without it
+    // "&Date" stays disabled. Without its hook the rebuild command saves
+    // the pending edit and stops there.
+    void SetDateDialog(std::function<std::optional<Date>(Date start)> dialog);
+    std::function<void()> RebuildDialog;
+    // How many printers the print commands see; unset, the system's
+    // printers and PDF output count.
+    std::function<int()> PrinterCount;
+    // Today, for the start page and Insert Today's Date.
+    std::function<Date()> Clock = [] { return Today(); };
+    // How long typing must pause before the recovery copy is written.
+    void SetRecoveryDelay(int milliseconds);
 
     QString PreferencesPath() const;
     QString HelpFile() const { return helpFile_; }
@@ -174,6 +226,10 @@ private:
     void ApplyFontToDialog();
     void OpenTodaysPage();
     void ReleaseSplash();
+    void WireCommands();
+    void WordWrapToggle();
+    void MoveToDay(Date day);
+    void OfferRecoveryCopy();
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     std::string PasswordValueToStore();
     // Password commands (main_screen_security.cpp).
@@ -192,6 +248,11 @@ private:
     std::string storedPassword_;  // "Security"/"Password" as last read or written
     QString helpFile_;
     std::unique_ptr<QPrinter> printer_;
+    RecoveryCopy recovery_;
+    QTimer* recoveryTimer_ = nullptr;
+    int recoveryDelay_ = 3000;  // typing pauses this long before the copy is written
+    std::function<std::optional<Date>(Date)> dateDialog_;
+    bool closing_ = false;  // a confirmed close is saving the pending edit
 };
 
 }  // namespace quill

@@ -32,8 +32,8 @@ private:
 };
 
 // A system printer when there is one; otherwise pages go to PDF files.
-bool PrintingPossible() {
-    if (CanPrint(ProgramPrinters(), PdfOutputPossible())) return true;
+bool PrintingPossible(const std::function<int()>& printerCount) {
+    if (printerCount ? printerCount() > 0 : CanPrint(ProgramPrinters(), PdfOutputPossible())) return true;
     ShowInformation(kNoPrinters);
     return false;
 }
@@ -65,23 +65,28 @@ QPrinter& TMainScreen::SystemPrinter() {
 }
 
 void TMainScreen::PrintcurrentEntryOnlyClick() {
-    SaveButtonClick();
-    if (PrintingPossible()) PrintReport(kModeCurrentOnly);
+    if (!SaveButtonClick() || !PrintingPossible(PrinterCount)) return;
+    PrintReport(kModeCurrentOnly);
+    // The jobs walk the table: the day on screen is found and shown again.
+    MoveToDay(CurrentDate);
 }
 
 void TMainScreen::PrintCurrentEntryForwardMergedClick() {
-    SaveButtonClick();
-    if (PrintingPossible()) PrintReport(kModeMultipleMerge);
+    if (!SaveButtonClick() || !PrintingPossible(PrinterCount)) return;
+    PrintReport(kModeMultipleMerge);
+    // The jobs walk the table: the day on screen is found and shown again.
+    MoveToDay(CurrentDate);
 }
 
 void TMainScreen::PrintCurrentEntryForwardSeperatePagesClick() {
-    SaveButtonClick();
-    if (PrintingPossible()) PrintReport(kModeMultipleSeparate);
+    if (!SaveButtonClick() || !PrintingPossible(PrinterCount)) return;
+    PrintReport(kModeMultipleSeparate);
+    // The jobs walk the table: the day on screen is found and shown again.
+    MoveToDay(CurrentDate);
 }
 
 void TMainScreen::PrintSetup1Click() {
-    SaveButtonClick();
-    if (!PrintingPossible()) return;
+    if (!SaveButtonClick() || !PrintingPossible(PrinterCount)) return;
     QPrintDialog dialog(&SystemPrinter(), this);
     dialog.setObjectName("PrintSetupDialog");
     dialog.setWindowTitle("Print Setup");

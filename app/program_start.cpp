@@ -8,6 +8,7 @@
 #include "app/main_screen.h"
 #include "app/message_boxes.h"
 #include "app/printer_list.h"
+#include "app/session_end.h"
 #include "app/single_instance.h"
 #include "app/splash_form.h"
 
@@ -44,6 +45,7 @@ int RunQuillbook(QApplication& app, const StartOptions& options) {
     TMainScreen main(setup, options.makeStore());
     int code = 0;
     if (!main.ClosedAtStart()) {
+        WatchSessionEnd(app, main);
         main.show();
         if (options.runMessageLoop) code = app.exec();
     }

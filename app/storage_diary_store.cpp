@@ -1,6 +1,7 @@
 #include "app/storage_diary_store.h"
 
 #include <exception>
+#include <stdexcept>
 
 #include "app/entry_search/diary_search.h"
 #include "storage/days_with_entries.h"
@@ -42,6 +43,14 @@ public:
 
     // A record whose text cannot be read raises; the print job reports it.
     std::string CurrentEntryText() override { return storage_ ? storage_->CurrentEntryText() : std::string(); }
+
+    bool SaveEntry(Date date, const std::string& storedText) override {
+        if (!storage_) throw std::runtime_error("The diary is not open.");
+        return storage_->SaveEntry(date, storedText);
+    }
+
+    Date FirstEntry() override { return storage_ ? storage_->FirstEntry() : Today(); }
+    Date LastEntry() override { return storage_ ? storage_->LastEntry() : Today(); }
 
     void SetPassword(const std::string& password) override {
         if (storage_) storage_->DiaryEngine.SetPassword(password);

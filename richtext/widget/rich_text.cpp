@@ -113,7 +113,14 @@ void TRichText::Clear() {
   Invalidate();
 }
 
-void TRichText::LoadFromFile(const std::string& path) {
+void TRichText::LoadFromFile(const std::string& path) { Load([&] { files_.LoadFromFile(path); }); }
+
+void TRichText::LoadFromText(std::string_view text, const std::string& pictureFolder) {
+  Load([&] { files_.LoadFromText(text, pictureFolder); });
+}
+
+template <typename F>
+void TRichText::Load(F&& read) {
   const bool replacing = doc_.IsEmpty();
   files_.caret = input_.CursorPos();
   // Whatever the reader got into the document is laid out, even when it
@@ -131,7 +138,7 @@ void TRichText::LoadFromFile(const std::string& path) {
       self->NoteCaretFormat();
     }
   } after{this, replacing};
-  files_.LoadFromFile(path);
+  read();
 }
 
 void TRichText::SaveToFile(const std::string& path) { files_.SaveToFile(path); }

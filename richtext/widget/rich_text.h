@@ -95,6 +95,9 @@ class TRichText : public QAbstractScrollArea {
   // else in the save format. Throws TFileOperationError ("Cannot create
   // file <path>").
   void SaveToFile(const std::string& path);
+  // LoadFromFile and SaveToFile of an ".rtf" file, with the text in memory.
+  void LoadFromText(std::string_view text, const std::string& pictureFolder);
+  std::string SaveToRtfText() const { return files_.SaveToRtfText(); }
   bool IsTextEmpty() const { return doc_.IsEmpty(); }
   void GotoStart();
   // Requests a repaint unless the document is locked for an update.
@@ -211,6 +214,8 @@ class TRichText : public QAbstractScrollArea {
   void RestartCaretBlink();
   void NoteCaretFormat();
   // Paragraphs from the selection's first to its last, or the caret's.
+  template <typename F>
+  void Load(F&& read);
   template <typename F>
   bool ForSelectedParagraphs(F&& change);
   void ParagraphsChanged();

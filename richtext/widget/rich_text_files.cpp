@@ -69,7 +69,24 @@ void TRichTextFiles::Clear() {
 void TRichTextFiles::LoadFromFile(const std::string& path) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) throw TFileOperationError("Cannot open file " + path);
+  fileName_ = path;
+  LoadBytes(bytes, std::filesystem::path(path).parent_path().string());
+}
 
+void TRichTextFiles::LoadFromText(std::string_view text, const std::string& pictureFolder) {
+  fileName_.clear();
+  LoadBytes(text, pictureFolder);
+}
+
+std::string TRichTextFiles::SaveToRtfText() const {
+  TStringWriteStream out;
+  // An empty document writes nothing at all, as it does to a stream.
+  if (doc_.IsEmpty()) return {};
+  if (SaveToStream(doc_, out, FormatRTF, writeOptions) != kWriteOk) throw TRichTextError("Internal Error");
+  return out.bytes;
+}
+
+void TRichTextFiles::LoadBytes(std::string_view bytes, const std::string& pictureFolder) {
   TLoadFormat format = loadFormat;
   if (format == LastFormat) format = TLoadFormat(doc_.header.loadedFormat);
   if (format != FormatRTF && format != FormatANSI && format != FormatHTML)
@@ -77,11 +94,10 @@ void TRichTextFiles::LoadFromFile(const std::string& path) {
 
   TRTFTextIo io(doc_);
   io.caret = caret;
-  io.pictureFolder = std::filesystem::path(path).parent_path().string();
+  io.pictureFolder = pictureFolder;
   const int rc = io.LoadFromBytes(bytes, format);
   caret = io.caret;
   doc_.header.loadedFormat = uint8_t(format);
-  fileName_ = path;
   if (rc != 0) throw TRichTextError(io.lastError.empty() ? "Internal Error" : io.lastError);
 }
 

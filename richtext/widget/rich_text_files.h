@@ -54,6 +54,11 @@ class TRichTextFiles {
   // containing ".HTM", else the save format. The new file replaces the old
   // one only once it is complete on disk; raises TFileOperationError.
   void SaveToFile(const std::string& path);
+  // The load of a file in PICTUREFOLDER holding TEXT, without the file.
+  void LoadFromText(std::string_view text, const std::string& pictureFolder);
+  // The bytes SaveToFile writes to an ".rtf" file, without the file; raises
+  // TRichTextError when the writer fails.
+  std::string SaveToRtfText() const;
 
   bool IsTextEmpty() const { return doc_.IsEmpty(); }
   // Font table index of the name (cut to 31 characters), added when new.
@@ -65,6 +70,7 @@ class TRichTextFiles {
   const std::string& FileName() const { return fileName_; }
 
  private:
+  void LoadBytes(std::string_view bytes, const std::string& pictureFolder);
   TRTFText& doc_;
   std::string fileName_;
 };

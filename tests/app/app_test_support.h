@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,8 +17,10 @@
 namespace quill::test {
 
 struct StoreLog {
-    std::vector<std::string> calls;  // "open <folder>", "password <text>", "find <key>"
+    // "open <folder>", "password <text>", "find <key>", "save <key>"
+    std::vector<std::string> calls;
     bool openSucceeds = true;
+    std::map<std::string, std::string> entries;  // key -> stored text
     std::vector<std::string> openNotes;
 };
 
@@ -30,8 +33,23 @@ public:
     }
     bool FindDateRecord(Date date) override {
         log_->calls.push_back("find " + DateToKey(date));
-        return false;
+        found_ = DateToKey(date);
+        return log_->entries.count(found_) != 0;
     }
+    std::string CurrentEntryText() override {
+        auto it = log_->entries.find(found_);
+        return it == log_->entries.end() ? std::string() : it->second;
+    }
+    bool SaveEntry(Date date, const std::string& text) override {
+        log_->calls.push_back("save " + DateToKey(date));
+        if (text.empty())
+            log_->entries.erase(DateToKey(date));
+        else
+            log_->entries[DateToKey(date)] = text;
+        return !text.empty();
+    }
+    Date FirstEntry() override { return End(true); }
+    Date LastEntry() override { return End(false); }
     void SetPassword(const std::string& password) override {
         log_->calls.push_back("password " + password);
     }
@@ -39,7 +57,14 @@ public:
     std::vector<std::string> OpenNotes() const override { return log_->openNotes; }
 
 private:
+    Date End(bool first) {
+        if (log_->entries.empty()) return Today();
+        const std::string key = first ? log_->entries.begin()->first : log_->entries.rbegin()->first;
+        found_ = key;
+        return STOD(key);
+    }
     std::shared_ptr<StoreLog> log_;
+    std::string found_;
 };
 
 struct ShownBox {

@@ -1,0 +1,159 @@
+// The editing cycle of the main window: the current day's page moves from
+// the table into the entry editor and back, and the Save and Cancel buttons
+// show whether an edit is pending.
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <exception>
+
+#include "app/default_font_attributes.h"
+#include "app/main_screen.h"
+#include "app/message_boxes.h"
+#include "dates/date_text.h"
+#include "richtext/widget/rich_text.h"
+#include "storage/entry_text.h"
+
+namespace quill {
+
+bool TMainScreen::EditPending() const { return !SaveButton->isHidden(); }
+
+void TMainScreen::LoadRichText() {
+    if (recoveryTimer_) recoveryTimer_->stop();
+    std::string text;
+    if (EntryExists) {
+        try {
+            text = store_->CurrentEntryText();
+        } catch (const std::exception& e) {
+            ShowInformation(QString::fromStdString(e.what()));
+        }
+    }
+    // Cleared first: a load into a page that is not empty would insert.
+    RichText1->Clear();
+    try {
+        if (!text.empty()) RichText1->LoadFromText(text, setup_.diaryFolder);
+    } catch (const std::exception& e) {
+        // What the reader got is shown; the stored text stays as it is
+        // until the user saves this page.
+        ShowInformation(QString::fromStdString(e.what()));
+    }
+    RichText1->GotoStart();
+    RichText1->Invalidate();
+    if (!EntryExists) {
+        SetDefaultFontNow();
+        SaveButton->hide();
+        CancelButton->hide();
+        if (recoveryTimer_) recoveryTimer_->stop();
+    }
+}
+
+void TMainScreen::SetDefaultFontNow() {
+    if (RichText1->ReadOnly()) return;
+    DefaultFontFields font;
+    font.name = DefFontName;
+    font.size = DefFontSize;
+    font.bold = DefFontBold;
+    font.color = DefFontColor;
+    const int index = RichText1->InternFont(DefFontName);
+    RichText1->SetCurrentAttributes(DefaultFontAttributes(RichText1->CurrentAttributes(), index, font,
+                                                          RichText1->RtfText().header));
+}
+
+bool TMainScreen::SaveRichText() {
+    try {
+        std::string stored;
+        if (!RichText1->IsTextEmpty()) stored = StoredEntryText(RichText1->SaveToRtfText());
+        if (EntryExists || !stored.empty()) EntryExists = store_->SaveEntry(CurrentDate, stored);
+    } catch (const std::exception& e) {
+        ShowInformation(QString("The entry for %1 could not be saved.\n\n%2")
+                            .arg(QString::fromStdString(LongDateText(CurrentDate)),
+                                 QString::fromStdString(e.what())));
+        return false;
+    }
+    QApplication::processEvents();
+    return true;
+}
+
+bool TMainScreen::SaveButtonClick() {
+    if (!EditPending()) return true;  // an unchanged entry is never re-written
+    if (!tableOpen_) {
+        ShowInformation("The diary is not open, so the entry cannot be saved.");
+        return false;
+    }
+    if (!SaveRichText()) return false;
+    // The page is stored: its recovery copy has done its work.
+    recovery_.Remove();
+    LoadRichText();
+    SaveButton->hide();
+    CancelButton->hide();
+    return true;
+}
+
+void TMainScreen::CancelButtonClick() {
+    LoadRichText();
+    SaveButton->hide();
+    CancelButton->hide();
+    recovery_.Remove();
+}
+
+void TMainScreen::RichText1Change() {
+    SaveButton->show();
+    CancelButton->show();
+    // Restarted by every change: the copy is written once typing pauses.
+    if (recoveryTimer_) recoveryTimer_->start();
+}
+
+void TMainScreen::SetRecoveryDelay(int milliseconds) {
+    recoveryDelay_ = milliseconds;
+    if (recoveryTimer_) recoveryTimer_->setInterval(milliseconds);
+}
+
+void TMainScreen::RichText1KeyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
+    const bool tab = key == Qt::Key_Tab || key == Qt::Key_Backtab;
+    const bool paste = key == Qt::Key_V && held == Qt::ControlModifier;
+    if (tab || key == Qt::Key_Delete || paste) RichText1->Changed();
+}
+
+void TMainScreen::WriteRecoveryCopy() {
+    if (!EditPending()) return;
+    try {
+        recovery_.Write(CurrentDate, RichText1->SaveToRtfText());
+    } catch (const std::exception&) {
+        // The copy is a safety net; a full disk must not interrupt typing.
+        // The next pause tries again.
+    }
+}
+
+void TMainScreen::OfferRecoveryCopy() {
+    if (!recovery_.Exists()) return;
+    const std::optional<RecoveredPage> page = recovery_.Read();
+    if (!page) {
+        recovery_.Remove();
+        return;
+    }
+    const QString day = QString::fromStdString(LongDateText(page->day));
+    if (!AskConfirmation(QString("Restore the unsaved text of %1?").arg(day))) {
+        recovery_.Remove();
+        return;
+    }
+    CurrentDate = page->day;
+    FindDateRecord();
+    LoadRichText();
+    RichText1->Clear();
+    try {
+        if (!page->text.empty()) RichText1->LoadFromText(page->text, setup_.diaryFolder);
+    } catch (const std::exception& e) {
+        ShowInformation(QString::fromStdString(e.what()));
+    }
+    RichText1->GotoStart();
+    // The restored page is an edit not yet saved: Save stores it, Cancel
+    // goes back to what the table holds. The copy stays until then.
+    RichText1->Changed();
+}
+
+void TMainScreen::SaveForSessionEnd() {
+    if (!EditPending()) return;
+    if (!SaveButtonClick()) WriteRecoveryCopy();  // the next start offers it back
+}
+
+}  // namespace quill
