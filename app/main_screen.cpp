@@ -153,6 +153,7 @@ TMainScreen::TMainScreen(MainScreenSetup setup, std::unique_ptr<DiaryStore> stor
     DefaultFontdialog = new TDefaultFontDialog(this);
     BuildMenus();
     BuildControls();
+    BuildSpellCommands();
     SetMainWindowForDialogs(this);
     // Key preview: the window sees every key before its controls do.
     qApp->installEventFilter(this);

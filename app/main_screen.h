@@ -10,6 +10,7 @@
 
 #include "app/diary_store.h"
 #include "dates/date_keys.h"
+#include "richtext/widget/spelling_marks.h"
 
 class QAction;
 class QFrame;
@@ -77,6 +78,10 @@ public:
     void RichText1KeyDown(int& key, Qt::KeyboardModifiers modifiers);
     void BitBtn1Accepted(const std::string& password);
 
+    // Spelling: the dialog on the page, and the marks under unknown words.
+    void SpellCheck1Click();
+    void mnuMarkSpellingErrorsClick();
+
     QString PreferencesPath() const;
     QString HelpFile() const { return helpFile_; }
     const std::string& StoredPasswordValue() const { return storedPassword_; }
@@ -136,6 +141,7 @@ public:
     QAction* mnuFind;
     QAction* Replace1;
     QAction* SpellCheck1;
+    QAction* mnuMarkSpellingErrors = nullptr;  // checked: marks shown
     QAction* EnterDate1;
     QAction* mnuWrapTexttofitScreen;
     QAction* mnuDefaultFont;
@@ -155,6 +161,8 @@ private:
     void BuildMenus();
     void BuildControls();
     void BuildEditors();
+    void BuildSpellCommands();
+    void ApplySpellingMarks(bool on);
     void AddToolbarButtons();
     void ApplyFontToDialog();
     void OpenTodaysPage();
@@ -171,6 +179,11 @@ private:
     bool tableOpen_ = false;
     std::string storedPassword_;  // "Security"/"Password" as last read or written
     QString helpFile_;
+    std::unique_ptr<TSpellingChecker> spellingChecker_;  // while marks are on
 };
+
+// "QB.INI": whether spelling errors are marked, in a section of its own.
+inline constexpr const char* kSpellingSection = "Spelling";
+inline constexpr const char* kMarkSpellingErrorsKey = "MarkSpellingErrors";
 
 }  // namespace quill
