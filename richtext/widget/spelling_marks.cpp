@@ -183,12 +183,18 @@ void DrawSpellingMarks(QPainter& painter, TSpellingMarks& marks, const TRTFText&
         if (a >= b) continue;
         const int x1 = left + layout.CharX(p, l, a - offset);
         const int x2 = left + layout.CharX(p, l, b - offset);
-        const qreal y = originY + l->top + l->ascent + 2.5;
+        // Inside its own line, so that repainting a neighbour line never
+        // leaves half a wave behind.
+        const int lineTop = originY + l->top, lineBottom = lineTop + l->height;
+        painter.save();
+        painter.setClipRect(QRect(x1 - 1, lineTop, x2 - x1 + 2, lineBottom - lineTop), Qt::IntersectClip);
+        const qreal y = std::min<qreal>(lineTop + l->ascent + 2.5, lineBottom - 1.5);
         // A zigzag of 2-pixel steps, as word processors draw it.
         QPainterPath wave(QPointF(x1, y));
         bool up = true;
         for (int x = x1 + 2; x <= x2; x += 2, up = !up) wave.lineTo(x, up ? y - 1.5 : y + 0.5);
         painter.drawPath(wave);
+        painter.restore();
       }
     }
   }
