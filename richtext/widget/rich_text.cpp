@@ -16,6 +16,7 @@
 #include "richtext/widget/editor_keys.h"
 #include "richtext/widget/find_target.h"
 #include "richtext/widget/painter_canvas.h"
+#include "richtext/widget/win1252_codec.h"
 
 namespace quill {
 
@@ -371,7 +372,8 @@ void TRichText::AddSpellingEntries(QMenu& menu, const TTextPos& at) {
   const bool editable = CanEdit();
   const std::vector<std::string> suggestions = checker->Suggestions(word, 10);
   for (const std::string& s : suggestions) {
-    QAction* a = menu.addAction(QString::fromLatin1(s.data(), int(s.size())));
+    const std::u16string caption = Win1252ToUtf16(s);
+    QAction* a = menu.addAction(QString::fromUtf16(caption.data(), qsizetype(caption.size())));
     QFont bold = a->font();
     bold.setBold(true);
     a->setFont(bold);

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "richtext/widget/rich_text.h"
+#include "richtext/widget/win1252_codec.h"
 #include "spell/dialog/spell_dictionaries.h"
 
 namespace quill {
@@ -22,15 +23,14 @@ namespace {
 // been shown, so that it closes from the message loop.
 QEvent::Type CloseRequestEvent() { return QEvent::Type(QEvent::User + 42); }
 
-// Words travel between the editor and the controls as Windows-1252 bytes;
-// Latin-1 keeps every byte as one character.
-QString ToText(const std::string& bytes) { return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); }
+// Words travel between the editor and the controls as Windows-1252 bytes.
+QString ToText(const std::string& bytes) {
+  const std::u16string text = Win1252ToUtf16(bytes);
+  return QString::fromUtf16(text.data(), qsizetype(text.size()));
+}
 
 std::string ToBytes(const QString& text) {
-  std::string out;
-  out.reserve(size_t(text.size()));
-  for (QChar c : text) out.push_back(c.unicode() < 256 ? char(c.unicode()) : '?');
-  return out;
+  return Utf16ToWin1252(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())));
 }
 
 void Colour(QWidget* w, const QColor& colour) {

@@ -157,6 +157,22 @@ TEST_F(SpellCheckDialogTest, AWordEditedBeforeAddIsAddedAsEditedAndTheWalkMovesO
   EXPECT_EQ(SkipAll(*again), (std::vector<std::string>{"Zorblax", "Quuxly"}));
 }
 
+TEST_F(SpellCheckDialogTest, WindowsLettersShowAsTheyAreAndAnAddedWordLosesItsSurroundingSpaces) {
+  SetPage(editor, "Zorblax \x8A" "ebik");  // Š
+  {
+    auto dialog = Open();
+    ASSERT_EQ(dialog->Word->text(), "Zorblax");
+    dialog->Word->setText(" Zorblaxes ");
+    QTest::mouseClick(dialog->Addbutton, Qt::LeftButton);
+    EXPECT_EQ(dialog->Word->text(), QString::fromUtf8("\u0160ebik"));
+    QTest::mouseClick(dialog->Addbutton, Qt::LeftButton);
+    EXPECT_TRUE(dialog->Finished());
+  }
+  SetPage(editor, "Zorblaxes \x8A" "ebik \x9A" "ebik");  // š is the same word
+  auto again = Open();
+  EXPECT_EQ(SkipAll(*again), std::vector<std::string>{});
+}
+
 TEST_F(SpellCheckDialogTest, AnEmptyPageOrOneWithoutErrorsReportsCompletionAtOnceAndCloses) {
   for (const std::string text : {"", "The cat sat on the mat.\r\rHello world"}) {
     SCOPED_TRACE(text);
