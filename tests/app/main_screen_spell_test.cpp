@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -111,6 +112,31 @@ TEST_F(MainScreenSpellTest, SpellCheckReplacesInThePageMakesTheEditPendingAndUpd
     EXPECT_FALSE(std::filesystem::exists(program + "quillbku.dct"));
     // The word added in the dialog is no longer marked.
     EXPECT_EQ(m.RichText1->SpellingMarks().MarkDocument(m.RichText1->RtfText()), 0);
+}
+
+TEST_F(MainScreenSpellTest, CtrlSInThePageOpensTheDialogAndCancelLeavesThePageAsItWas) {
+    w.Make(folder, QString::fromStdString(program));
+    TMainScreen& m = *w.window;
+    m.show();
+    m.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m));
+    m.RichText1->setFocus();
+    m.RichText1->InsertText("The catt sat");
+    int opened = 0;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<TSpellCheckDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible() || dialog->Word->text().isEmpty()) return;
+        ++opened;
+        EXPECT_EQ(dialog->Word->text(), "catt");
+        dialog->Cancel->click();
+    });
+    driver.start(5);
+    QTest::keyClick(m.RichText1, Qt::Key_S, Qt::ControlModifier);
+    driver.stop();
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(PageText(), "The catt sat");
+    EXPECT_EQ(m.RichText1->SelLength(), 0);
 }
 
 }  // namespace
