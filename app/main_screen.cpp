@@ -160,7 +160,10 @@ TMainScreen::TMainScreen(MainScreenSetup setup, std::unique_ptr<DiaryStore> stor
     FormCreate();
 }
 
-TMainScreen::~TMainScreen() { qApp->removeEventFilter(this); }
+TMainScreen::~TMainScreen() {
+    qApp->removeEventFilter(this);
+    RichText1->SetSpellingChecker(nullptr);  // the checker goes before the editor
+}
 
 void TMainScreen::BuildMenus() {
     QMenuBar* bar = menuBar();
