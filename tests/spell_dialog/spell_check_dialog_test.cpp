@@ -120,6 +120,13 @@ TEST_F(SpellCheckDialogTest, ReplaceTakesTheClickedSuggestionKeepsTheFormatAndNo
   EXPECT_EQ(Page(), "We went for a long walk today and the cat sat");
   EXPECT_EQ(changes, 2);
   EXPECT_TRUE(dialog->Finished());
+  // Each replacement is one step of the editor's undo.
+  Settle();
+  editor.setFocus();
+  QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Page(), "We went for a long walk today and the catt sat");
+  QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Page(), "We went for a long walkk today and the catt sat");
 }
 
 TEST_F(SpellCheckDialogTest, AddedWordIsAcceptedByTheNextDialogAndLivesInTheDiaryFolder) {
