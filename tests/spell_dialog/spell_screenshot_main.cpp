@@ -1,12 +1,15 @@
 // Shows a diary page with spelling marks and the Spell Check dialog open
 // over it, then saves the whole screen: for looking at the two under a real
-// X server (xvfb-run ./spell_dialog_screenshot out.png).
+// X server (xvfb-run ./spell_dialog_screenshot out.png). With --menu the
+// page's right-click menu over a marked word is shown instead of the dialog.
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <string>
 
 #include "richtext/widget/rich_text.h"
 #include "spell/dialog/engine_spelling_checker.h"
@@ -16,6 +19,7 @@ using namespace quill;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  const bool menu = argc > 2 && std::string(argv[2]) == "--menu";
   const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString("spell_check.png");
   const std::string program = QCoreApplication::applicationDirPath().toStdString() + "/";
   QTemporaryDir diary;
@@ -34,6 +38,25 @@ int main(int argc, char** argv) {
       "it was beautful, and the e-mail from work could wait until 10:30 tomorrow.");
   editor.show();
 
+  auto save = [&] {
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, 0, 0, 980, 660);
+    const bool saved = shot.save(out);
+    std::printf("%s %s\n", saved ? "saved" : "could not save", out.toLocal8Bit().constData());
+  };
+  if (menu) {
+    QTimer::singleShot(600, [&] {
+      QTimer::singleShot(400, [&] {
+        save();
+        app.quit();
+      });
+      // Over "mountian" on the first line.
+      const QPoint at(130, 8);
+      QContextMenuEvent event(QContextMenuEvent::Mouse, at, editor.viewport()->mapToGlobal(at));
+      QApplication::sendEvent(editor.viewport(), &event);
+    });
+    return app.exec();
+  }
+
   TSpellCheckDialog dialog(&editor, program, user);
   dialog.ShowInformation = [](const QString&) {};
   dialog.move(330, 200);
@@ -44,9 +67,7 @@ int main(int argc, char** argv) {
     // the middle of the page.
     dialog.GetNextWordButtonClick();
     QTimer::singleShot(400, [&] {
-      const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, 0, 0, 980, 660);
-      const bool saved = shot.save(out);
-      std::printf("%s %s\n", saved ? "saved" : "could not save", out.toLocal8Bit().constData());
+      save();
       app.quit();
     });
   });
