@@ -155,13 +155,17 @@ TMainScreen::TMainScreen(MainScreenSetup setup, std::unique_ptr<DiaryStore> stor
     BuildMenus();
     ConnectPrintCommands();
     BuildControls();
+    BuildSpellCommands();
     SetMainWindowForDialogs(this);
     // Key preview: the window sees every key before its controls do.
     qApp->installEventFilter(this);
     FormCreate();
 }
 
-TMainScreen::~TMainScreen() { qApp->removeEventFilter(this); }
+TMainScreen::~TMainScreen() {
+    qApp->removeEventFilter(this);
+    RichText1->SetSpellingChecker(nullptr);  // the checker goes before the editor
+}
 
 void TMainScreen::BuildMenus() {
     QMenuBar* bar = menuBar();

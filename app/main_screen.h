@@ -14,6 +14,7 @@
 #include "app/diary_store.h"
 #include "app/recovery_copy.h"
 #include "dates/date_keys.h"
+#include "richtext/widget/spelling_marks.h"
 
 class QAction;
 class QFrame;
@@ -143,6 +144,10 @@ public:
     // How long typing must pause before the recovery copy is written.
     void SetRecoveryDelay(int milliseconds);
 
+    // Spelling: the dialog on the page, and the marks under unknown words.
+    void SpellCheck1Click();
+    void mnuMarkSpellingErrorsClick();
+
     QString PreferencesPath() const;
     QString HelpFile() const { return helpFile_; }
     const std::string& StoredPasswordValue() const { return storedPassword_; }
@@ -202,6 +207,7 @@ public:
     QAction* mnuFind;
     QAction* Replace1;
     QAction* SpellCheck1;
+    QAction* mnuMarkSpellingErrors = nullptr;  // checked: marks shown
     QAction* EnterDate1;
     QAction* mnuWrapTexttofitScreen;
     QAction* mnuDefaultFont;
@@ -222,6 +228,8 @@ private:
     void ConnectPrintCommands();
     void BuildControls();
     void BuildEditors();
+    void BuildSpellCommands();
+    void ApplySpellingMarks(bool on);
     void AddToolbarButtons();
     void ApplyFontToDialog();
     void OpenTodaysPage();
@@ -253,6 +261,11 @@ private:
     int recoveryDelay_ = 3000;  // typing pauses this long before the copy is written
     std::function<std::optional<Date>(Date)> dateDialog_;
     bool closing_ = false;  // a confirmed close is saving the pending edit
+    std::unique_ptr<TSpellingChecker> spellingChecker_;  // while marks are on
 };
+
+// "QB.INI": whether spelling errors are marked, in a section of its own.
+inline constexpr const char* kSpellingSection = "Spelling";
+inline constexpr const char* kMarkSpellingErrorsKey = "MarkSpellingErrors";
 
 }  // namespace quill

@@ -15,8 +15,10 @@
 
 #include "richtext/widget/editor_keys.h"
 #include "richtext/widget/find_dialogs.h"
+#include "richtext/widget/find_target.h"
 #include "richtext/widget/painter_canvas.h"
 #include "richtext/widget/rich_text_find_target.h"
+#include "richtext/widget/win1252_codec.h"
 
 namespace quill {
 
@@ -103,6 +105,7 @@ void TRichText::SetColor(uint32_t color) {
 
 void TRichText::Clear() {
   files_.Clear();
+  spellingMarks_.Forget();
   input_.Reset();
   selecting_ = false;
   paint_.RelayoutAll();
@@ -122,6 +125,7 @@ void TRichText::LoadFromText(std::string_view text, const std::string& pictureFo
 template <typename F>
 void TRichText::Load(F&& read) {
   const bool replacing = doc_.IsEmpty();
+  if (replacing) spellingMarks_.Forget();
   files_.caret = input_.CursorPos();
   // Whatever the reader got into the document is laid out, even when it
   // stopped with an error.
@@ -311,6 +315,145 @@ bool TRichText::PasteFromClipboard() {
   AfterCommand(before, pasted);
   if (pasted) Changed();
   return pasted;
+}
+
+// ---- word walk ---------------------------------------------------------------------------
+
+void TRichText::RestartWordWalk() {
+  wordFinder_.Restart();
+  wordSelected_ = false;
+}
+
+std::string TRichText::NextWord() {
+  const int cursor = FinderPosition(doc_, input_.CursorPos());
+  std::string word = wordFinder_.NextWord(wordSelected_, cursor);
+  wordSelected_ = false;
+  return word;
+}
+
+void TRichText::SelectFoundWord() {
+  const ViewState before = Snapshot();
+  const TTextPos start = DocumentPosition(wordFinder_.FoundStart());
+  const TTextPos end{start.paragraph, start.position + wordFinder_.FoundLength()};
+  if (wordFinder_.FoundLength() > 0) {
+    input_.SetSelection(start, end);
+  } else {
+    input_.SetCursor(start);
+  }
+  AfterCommand(before, false);
+  wordSelected_ = true;
+}
+
+bool TRichText::ReplaceSelection(std::string_view text) {
+  if (!CanEdit()) return false;
+  TTextPos start = input_.CursorPos(), end = start;
+  if (input_.HasSelection()) {
+    start = input_.SelectionStart();
+    end = input_.SelectionEnd();
+  }
+  return ReplaceRange(start, end, text);
+}
+
+bool TRichText::ReplaceRange(TTextPos start, TTextPos end, std::string_view text) {
+  if (!CanEdit() || !start.paragraph || !end.paragraph) return false;
+  const ViewState before = Snapshot();
+  TCharAttr attr = input_.typingAttr;
+  const TCharAttr* format = doc_.plainMode ? nullptr : &attr;
+  if (format && !(start == end)) {
+    const TDocPos at = doc_.PositionAt(start.paragraph, start.position, false);
+    if (at.line && at.line->attribs && at.index < at.line->length) attr = at.line->attribs[at.index];
+  }
+  input_.BeforeExternalEdit();
+  TTextPos caret;
+  try {
+    // The new text goes in behind the old first, so that a failure leaves
+    // the old text in place.
+    const TTextPos after = doc_.InsertText(end, text, format);
+    const int inserted = after.paragraph == end.paragraph ? after.position - end.position : int(text.size());
+    const TTextPos from = start == end ? start : doc_.DeleteRange(start, end);
+    caret = {from.paragraph, from.position + inserted};
+  } catch (const std::exception& error) {
+    Reformat();
+    if (OnError) OnError(error.what());
+    return false;
+  }
+  caret.paragraph->MarkForLayout();
+  input_.SetCursor(caret);
+  AfterCommand(before, true);
+  viewport()->update();
+  return true;
+}
+
+void TRichText::SetSelection(int start, int length) {
+  const ViewState before = Snapshot();
+  const TTextPos a = DocumentPosition(start);
+  if (length > 0) {
+    input_.SetSelection(a, DocumentPosition(start + length));
+  } else {
+    input_.SetCursor(a);
+  }
+  AfterCommand(before, false);
+}
+
+int TRichText::SelStart() {
+  return FinderPosition(doc_, input_.HasSelection() ? input_.SelectionStart() : input_.CursorPos());
+}
+
+int TRichText::SelLength() {
+  if (!input_.HasSelection()) return 0;
+  return FinderPosition(doc_, input_.SelectionEnd()) - FinderPosition(doc_, input_.SelectionStart());
+}
+
+// ---- spelling marks -----------------------------------------------------------------------
+
+void TRichText::SetSpellingChecker(TSpellingChecker* checker) {
+  spellingMarks_.SetChecker(checker);
+  viewport()->update();
+}
+
+void TRichText::RecheckSpelling() {
+  spellingMarks_.Recheck();
+  viewport()->update();
+}
+
+void TRichText::AddSpellingEntries(QMenu& menu, const TTextPos& at) {
+  TSpellingChecker* checker = spellingMarks_.Checker();
+  if (!checker || !at.paragraph) return;
+  const TWordRange mark = spellingMarks_.MarkAt(at.paragraph, at.position);
+  if (mark.length == 0) return;
+  const std::string word = ParagraphCharacters(at.paragraph).substr(size_t(mark.start), size_t(mark.length));
+  TParagraph* paragraph = at.paragraph;
+  const bool editable = CanEdit();
+  const std::vector<std::string> suggestions = checker->Suggestions(word, 10);
+  for (const std::string& s : suggestions) {
+    const std::u16string caption = Win1252ToUtf16(s);
+    QAction* a = menu.addAction(QString::fromUtf16(caption.data(), qsizetype(caption.size())));
+    QFont bold = a->font();
+    bold.setBold(true);
+    a->setFont(bold);
+    a->setEnabled(editable);
+    // The menu is modal: the document cannot change before a choice.
+    connect(a, &QAction::triggered, this, [this, paragraph, mark, s] {
+      Guarded([&] {
+        const TTextPos start{paragraph, mark.start};
+        if (ReplaceRange(start, {paragraph, mark.End()}, s)) Changed();
+      });
+    });
+  }
+  if (suggestions.empty()) menu.addAction(tr("(no suggestions)"))->setEnabled(false);
+  menu.addSeparator();
+  QAction* add = menu.addAction(tr("&Add to Dictionary"));
+  add->setEnabled(checker->CanAddWords());
+  connect(add, &QAction::triggered, this, [this, checker, word] {
+    checker->AddWord(word);
+    RecheckSpelling();
+  });
+  QAction* ignore = menu.addAction(tr("&Ignore All"));
+  connect(ignore, &QAction::triggered, this, [this, word] {
+    spellingMarks_.Ignore(word);
+    viewport()->update();
+  });
+  menu.addSeparator();
 }
 
 void TRichText::BeginUpdate() {
@@ -614,6 +757,10 @@ void TRichText::contextMenuEvent(QContextMenuEvent* e) {
   // The clipboard and history commands under the mouse, as word processors
   // offer them; each notifies as the toolbar's buttons do.
   QMenu menu(this);
+  if (spellingMarks_.Active()) {
+    const TTextPos at = e->reason() == QContextMenuEvent::Mouse ? PositionAt(e->pos()) : input_.CursorPos();
+    AddSpellingEntries(menu, at);
+  }
   const bool editable = CanEdit();
   const bool selected = input_.HasSelection();
   QAction* undo = menu.addAction(tr("&Undo"));
@@ -661,6 +808,7 @@ void TRichText::paintEvent(QPaintEvent* e) {
   const int top = verticalScrollBar()->value();
   const int left = horizontalScrollBar()->value();
   paint_.DrawLines(canvas, -left, -top, r.top() + top, r.bottom() + 1 + top, shown);
+  DrawSpellingMarks(painter, spellingMarks_, doc_, paint_, -left, -top, r.top() + top, r.bottom() + 1 + top);
   if (hasFocus() && caretShown_) {
     const QRect caret = CaretRect();
     if (caret.intersects(r)) painter.fillRect(caret, Qt::black);

@@ -8,6 +8,8 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QTimer>
+
+class QMenu;
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +24,7 @@
 #include "richtext/widget/qt_font_metrics.h"
 #include "richtext/widget/rich_clipboard_port.h"
 #include "richtext/widget/rich_text_files.h"
+#include "richtext/widget/spelling_marks.h"
 #include "richtext/widget/tool_language.h"
 
 namespace quill {
@@ -122,6 +125,32 @@ class TRichText : public QAbstractScrollArea {
   void SetParagraphIndents(int firstIndent, int leftIndent, int rightIndent);
   // Lays the whole document out again, repaints, shows the caret.
   void Reformat();
+
+  // ---- the spell check's word walk (finder positions) ---------------------------------
+  // The next word starts the document's first word; forgets a selected word.
+  void RestartWordWalk();
+  // The next word after the walk's place, or after the caret when a word was
+  // selected since (so edits in between count); "" at the document's end.
+  std::string NextWord();
+  // Selects the word NextWord returned, the caret at its end, in view.
+  void SelectFoundWord();
+  // Replaces the selection (or inserts at the caret) with TEXT in the format
+  // of the selection's first character; the caret goes after it. False when
+  // the editor cannot be edited or the text cannot be held. Raises no
+  // change notification: the caller does.
+  bool ReplaceSelection(std::string_view text);
+  // Selects LENGTH characters from START; length 0 only places the caret.
+  void SetSelection(int start, int length);
+  int SelStart();
+  int SelLength();
+
+  // ---- spelling marks --------------------------------------------------------------------
+  // A red wavy underline under each word the checker does not know, on
+  // screen only; null turns the marks off.
+  void SetSpellingChecker(TSpellingChecker* checker);
+  TSpellingMarks& SpellingMarks() { return spellingMarks_; }
+  // The dictionaries changed: looks every word up again and repaints.
+  void RecheckSpelling();
   // Searches from the document's start (or end, backward) with the find
   // finder's options; selects a match.
   bool FindText(std::string_view text, bool backward);
@@ -222,6 +251,10 @@ class TRichText : public QAbstractScrollArea {
   int ParagraphCount() const;
   void SelectWordAt(const TTextPos& pos);
   TTextPos DocumentPosition(int position) const;
+  bool ReplaceRange(TTextPos start, TTextPos end, std::string_view text);
+  // The marked word under the mouse (or the caret): suggestions, Add to
+  // Dictionary and Ignore All at the top of the context menu.
+  void AddSpellingEntries(QMenu& menu, const TTextPos& at);
 
   TRTFText doc_;
   TQtFontMetrics fonts_;
@@ -234,6 +267,8 @@ class TRichText : public QAbstractScrollArea {
   TTextFinder findFinder_;
   TRichTextFiles files_;
   std::unique_ptr<TRichTextFindTarget> findTarget_;
+  TSpellingMarks spellingMarks_;
+  bool wordSelected_ = false;  // the word walk goes on from the caret
 
   TToolLanguage language_ = tlEnglish;
   TScrollBars scrollBars_ = ssBoth;

@@ -114,7 +114,7 @@ TEST_F(MainScreenTest, MenusHoldEveryItemShortcutAndSeparator) {
                  "Print From Current Entry Forward - Separate Pages"}));
     EXPECT_EQ(MenuLayout(m.mnuEdit),
               (V{"&Find [Ctrl+F]", "&Replace [Ctrl+R]", "-", "&Spell Check [Ctrl+S]",
-                 "Insert Today's &Date  [Ctrl+D]", "-", "&Wrap Text to fit Screen", "-",
+                 "Mark Spelling Errors", "Insert Today's &Date  [Ctrl+D]", "-", "&Wrap Text to fit Screen", "-",
                  "Default Font"}));
     EXPECT_EQ(MenuLayout(m.mnuUtilities),
               (V{"Find entry containing... [Ctrl+F4]", "Find Next Entry [Ctrl+F5]"}));
