@@ -222,6 +222,8 @@ private:
     void MoveToDay(Date day);
     void OfferRecoveryCopy();
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The top-level menu whose mnemonic the key is, when it is enabled.
+    QAction* MenuForMnemonic(int key, Qt::KeyboardModifiers modifiers) const;
     std::string PasswordValueToStore();
 
     MainScreenSetup setup_;
