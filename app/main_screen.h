@@ -239,7 +239,6 @@ private:
     QTimer* recoveryTimer_ = nullptr;
     int recoveryDelay_ = 3000;  // typing pauses this long before the copy is written
     std::function<std::optional<Date>(Date)> dateDialog_;
-    bool closing_ = false;  // a confirmed close is saving the pending edit
 };
 
 }  // namespace quill
