@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "app/action_button.h"
 #include "app/default_font_dialog.h"
 #include "app/help_viewer.h"
 #include "app/line_shape.h"
@@ -79,10 +80,8 @@ void LockActions(QMenu* menu, bool locked) {
 }
 
 QPushButton* ActionButton(QWidget* parent, const char* name, const QString& caption) {
-    auto* b = new QPushButton(caption, parent);
+    auto* b = new TActionButton(caption, parent);
     b->setObjectName(name);
-    b->setFlat(true);
-    b->setFocusPolicy(Qt::TabFocus);
     b->setMinimumWidth(52);
     return b;
 }
@@ -498,9 +497,28 @@ void TMainScreen::showEvent(QShowEvent* event) {
     QMetaObject::invokeMethod(this, [this] { ReleaseSplash(); }, Qt::QueuedConnection);
 }
 
+QAction* TMainScreen::MenuForMnemonic(int key, Qt::KeyboardModifiers modifiers) const {
+    if ((modifiers & ~Qt::KeypadModifier) != Qt::AltModifier || key < Qt::Key_A || key > Qt::Key_Z)
+        return nullptr;
+    for (QAction* menu : menuBar()->actions())
+        if (menu->isEnabled() && QKeySequence::mnemonic(menu->text()) == QKeySequence(Qt::ALT | Qt::Key(key)))
+            return menu;
+    return nullptr;
+}
+
 bool TMainScreen::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this) {
+    const bool ours = watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
+    if (e->type() == QEvent::ShortcutOverride && ours) {
+        // "&File" and "&First", "&Help" and "&Hide" share their letters; a
+        // shared mnemonic does nothing at all. The menus take Alt+F and
+        // Alt+H, so that every menu opens from the keyboard.
+        auto* key = static_cast<QKeyEvent*>(e);
+        if (MenuForMnemonic(key->key(), key->modifiers())) {
+            key->accept();
+            return true;
+        }
+    }
+    if (e->type() == QEvent::KeyPress && ours) {
         auto* key = static_cast<QKeyEvent*>(e);
         if (FormKeyDown(key->key(), key->modifiers())) {
             key->accept();  // or the key would travel on to the parents
@@ -511,6 +529,20 @@ bool TMainScreen::eventFilter(QObject* watched, QEvent* e) {
 }
 
 bool TMainScreen::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    if (QAction* menu = MenuForMnemonic(key, modifiers)) {
+        menuBar()->setActiveAction(menu);
+        return true;
+    }
+    if (key == Qt::Key_F10 && (modifiers & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // F10 opens the menu bar, as on every Linux desktop: the first menu
+        // that is enabled (only "&Help" while the diary is locked).
+        for (QAction* menu : menuBar()->actions()) {
+            if (!menu->isEnabled()) continue;
+            menuBar()->setActiveAction(menu);
+            return true;
+        }
+        return false;
+    }
     if ((modifiers & ~Qt::KeypadModifier) != Qt::ControlModifier) return false;
     QPushButton* target = nullptr;
     if (key == Qt::Key_PageDown) target = Nextbutton;
@@ -660,7 +692,9 @@ void TMainScreen::exit1Click() {
 
 void TMainScreen::HideButtonClick() { showMinimized(); }
 
-void TMainScreen::Contents1Click() { ShowHelpTopic(this, helpFile_, kHelpContentsTopic); }
+void TMainScreen::Contents1Click() {
+    ShowHelpTopic(this, helpFile_, kHelpContentsTopic, QString::fromStdString(setup_.diaryFolder));
+}
 
 void TMainScreen::About1Click() {
     TSplashform about(this);

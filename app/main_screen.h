@@ -239,6 +239,8 @@ private:
     void MoveToDay(Date day);
     void OfferRecoveryCopy();
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The top-level menu whose mnemonic the key is, when it is enabled.
+    QAction* MenuForMnemonic(int key, Qt::KeyboardModifiers modifiers) const;
     std::string PasswordValueToStore();
     // Password commands (main_screen_security.cpp).
     bool PasswordNeeded();
@@ -260,7 +262,6 @@ private:
     QTimer* recoveryTimer_ = nullptr;
     int recoveryDelay_ = 3000;  // typing pauses this long before the copy is written
     std::function<std::optional<Date>(Date)> dateDialog_;
-    bool closing_ = false;  // a confirmed close is saving the pending edit
     std::unique_ptr<TSpellingChecker> spellingChecker_;  // while marks are on
 };
 

@@ -22,7 +22,9 @@ void TMainScreen::LoadRichText() {
     std::string text;
     if (EntryExists) {
         try {
-            text = store_->CurrentEntryText();
+            // By its key: the date dialog's marks, printing or the search may
+            // have left the data set on another day since it was found.
+            if (store_->FindDateRecord(CurrentDate)) text = store_->CurrentEntryText();
         } catch (const std::exception& e) {
             ShowInformation(QString::fromStdString(e.what()));
         }

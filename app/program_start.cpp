@@ -1,6 +1,7 @@
 #include "app/program_start.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPointer>
 #include <cstdio>
 
@@ -37,6 +38,11 @@ int RunQuillbook(QApplication& app, const StartOptions& options) {
     app.processEvents();
 
     QCoreApplication::setApplicationName("Quillbook!");
+    // The desktop entry's name, so that the desktop matches the window to it.
+    QGuiApplication::setDesktopFileName("io.github.quillbook.Quillbook");
+    QIcon icon(options.programFolder + "quillbook.png");
+    if (icon.isNull()) icon = QIcon::fromTheme("io.github.quillbook.Quillbook");
+    QApplication::setWindowIcon(icon);
 
     MainScreenSetup setup;
     setup.diaryFolder = WithTrailingSeparator(options.diaryFolder);

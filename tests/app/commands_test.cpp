@@ -2,6 +2,8 @@
 // saving first, the date dialog's hook, Insert Today's Date, word wrap,
 // page breaks and the print and rebuild entry points.
 #include <QAction>
+#include <QFontDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QToolButton>
 
@@ -184,6 +186,33 @@ TEST_F(CommandsTest, PageBreakButtonStartsANewPage) {
     EXPECT_EQ(PageText(), "Before\nAfter");
     W().SaveButton->click();
     EXPECT_NE(Stored(Date{2026, 2, 2}).find("\\page"), std::string::npos);
+}
+
+TEST_F(CommandsTest, DefaultFontAppliesToTheNextEmptyPageNotTheOneOnScreen) {
+    GoTo(Date{2026, 11, 1});
+    QTest::keyClicks(Editor(), "written in Arial");
+    const TCharAttr before = Editor()->CurrentAttributes();
+    QTimer::singleShot(0, [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        if (auto* fonts = modal->findChild<QFontDialog*>()) {
+            QFont f = fonts->currentFont();
+            f.setPointSize(16);
+            fonts->setCurrentFont(f);
+        }
+        QMetaObject::invokeMethod(modal, "accept");
+    });
+    W().mnuDefaultFont->trigger();
+    EXPECT_EQ(W().DefFontSize, 16);
+    EXPECT_NE(test::ReadFile(folder + "QB.INI").find("Size=16"), std::string::npos);
+    // The page on screen keeps its font and its pending edit.
+    EXPECT_TRUE(Pending());
+    EXPECT_EQ(Editor()->CurrentAttributes().size, before.size);
+    // The next new page starts in the new default.
+    W().Nextbutton->click();
+    EXPECT_EQ(Editor()->CurrentAttributes().size, 16);
+    EXPECT_EQ(Editor()->RtfText().header.FontName(Editor()->CurrentAttributes().font),
+              W().DefFontName);
 }
 
 }  // namespace

@@ -31,6 +31,9 @@ protected:
         ASSERT_TRUE(window->TableOpen());
         window->PrinterCount = [] { return 0; };
         window->show();
+        // Shortcuts and mnemonics answer only in the active window.
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         QApplication::processEvents();
         window->RichText1->setFocus();
     }

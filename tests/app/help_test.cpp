@@ -7,10 +7,13 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTextBrowser>
+#include <QTest>
 #include <QTimer>
+#include <QPushButton>
 #include <set>
 
 #include "app/app_test_support.h"
+#include "richtext/widget/rich_text.h"
 
 namespace quill {
 namespace {
@@ -39,26 +42,41 @@ TEST(HelpFile, EveryTopicLinkLeadsToATopicAndTheContentsTopicExists) {
     EXPECT_NE(html.indexOf("href=\"#topic1018\""), -1);
 }
 
-TEST(HelpWindow, ContentsOpensTheHelpFileAtItsTopic) {
+TEST(HelpWindow, ContentsOpensAReadableWindowBesideTheDiaryNamingTheFolderInUse) {
     QTemporaryDir dir;
     test::ScriptedBoxes boxes;
     test::WindowUnderTest w;
     w.Make(test::FolderOf(dir), kProgramFolder);
+    w.window->show();
+    w.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.window.get()));
     EXPECT_EQ(w.window->HelpFile(), kProgramFolder + "QUILLBK.HLP");
-    QString shownText, shownFile;
-    QTimer::singleShot(0, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) return;
-        if (auto* browser = modal->findChild<QTextBrowser*>("HelpBrowser")) {
-            shownText = browser->toPlainText();
-            shownFile = browser->source().fileName();
-        }
-        QMetaObject::invokeMethod(modal, "reject");
-    });
+    // F1 opens the contents.
+    QTest::keyClick(w.window->RichText1, Qt::Key_F1);
+    QDialog* help = OpenHelpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_FALSE(help->isModal()) << "the diary stays usable beside it";
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_GE(help->width(), 600);
+    EXPECT_GE(help->height(), 480);
+    auto* browser = help->findChild<QTextBrowser*>("HelpBrowser");
+    ASSERT_NE(browser, nullptr);
+    const QString text = browser->toPlainText();
+    EXPECT_NE(text.indexOf("Quillbook! Help: Contents"), -1);
+    EXPECT_NE(text.indexOf(dir.path() + "/"), -1) << "names the folder in use";
+    EXPECT_EQ(text.indexOf(kHelpTextDiaryFolder), -1);
+    // Typing goes on in the diary while help is open; a second request
+    // raises the same window.
+    QTest::keyClicks(w.window->RichText1, "x");
+    EXPECT_FALSE(w.window->SaveButton->isHidden());
     w.window->Contents1->trigger();
-    EXPECT_EQ(shownFile, "QUILLBK.HLP");
-    EXPECT_NE(shownText.indexOf("Quillbook! Help: Contents"), -1);
+    EXPECT_EQ(OpenHelpWindow(), help);
     EXPECT_TRUE(boxes.shown.empty());
+    help->close();
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(OpenHelpWindow(), nullptr);
 }
 
 TEST(HelpWindow, MissingHelpFileIsReported) {
