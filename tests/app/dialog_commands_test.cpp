@@ -7,11 +7,13 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "app/diary_window_fixture.h"
 #include "app/look_for_all_dialog.h"
 #include "app/rebuild_dialog.h"
+#include "dates/date_text.h"
 #include "dates/selector/date_selector.h"
 
 namespace quill {
@@ -261,6 +263,31 @@ TEST_F(DialogCommandsTest, RebuildFromTheMenuSavesFirstAndShowsTheSameDayAfter) 
     EXPECT_NE(Stored(Date{2026, 10, 5}).find("again fifth day"), std::string::npos);
     for (int d : {1, 3, 6}) EXPECT_NE(Stored(Date{2026, 10, d}).find("day"), std::string::npos) << d;
     for (int d : {2, 4}) EXPECT_EQ(Stored(Date{2026, 10, d}), "") << d;
+}
+
+TEST_F(DialogCommandsTest, SearchPassesOverAnUnreadableEntryAndNamesIt) {
+    Write(Date{2024, 1, 1}, "apple");
+    Write(Date{2024, 1, 2}, "apple pie");
+    Write(Date{2024, 1, 3}, "apple tart");
+    Drop();
+    // The second record's memo pointer names a block far past the memo
+    // file's end.
+    {
+        std::fstream f(folder + "QUILLBK.DBF", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(97 + 19 + 9);
+        f.write("    999999", 10);
+    }
+    Open();
+    Messages();
+    GoTo(Date{2024, 1, 1});
+    Ask("tart");
+    const QStringList shown = Messages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains("could not be read")) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(QString::fromStdString(LongDateText(Date{2024, 1, 2})))) << shown[0].toStdString();
+    EXPECT_EQ(W().CurrentDate, (Date{2024, 1, 3}));
+    EXPECT_EQ(PageText(), "apple tart");
+    EXPECT_TRUE(W().mnuFindNextBig->isEnabled());
 }
 
 }  // namespace
