@@ -50,8 +50,7 @@ void TMainScreen::mnuFindentrycontainingClick() {
     {
         TLookForAll dialog(this);
         CenterOverMainWindow(&dialog);
-        if (dialog.exec() != QDialog::Accepted) typed.clear();
-        else typed = dialog.Text();
+        if (dialog.exec() == QDialog::Accepted) typed = dialog.Text();
     }
     // Cancelled or empty: no walk, and the last search stays as it was.
     if (typed.isEmpty()) return;
