@@ -159,6 +159,8 @@ TMainScreen::TMainScreen(MainScreenSetup setup, std::unique_ptr<DiaryStore> stor
     // Key preview: the window sees every key before its controls do.
     qApp->installEventFilter(this);
     FormCreate();
+    WireDateCommands();
+    WireSearchCommands();
 }
 
 TMainScreen::~TMainScreen() {

@@ -129,6 +129,7 @@ public:
     QPrinter& SystemPrinter();
     void mnuSecurityClick();
     void RebuildIndexes1Click();
+    void mnuFindentrycontainingClick(); void mnuFindNextBigClick();  // main_screen_search.cpp
 
     // Where the dialogs of other parts of the program plug in. The date
     // dialog answers the chosen day, or nothing when cancelled; without it
@@ -235,6 +236,7 @@ private:
     void OpenTodaysPage();
     void ReleaseSplash();
     void WireCommands();
+    void WireDateCommands(); void WireSearchCommands(); void RunSearchStep(bool fromFirst, const std::string& text);
     void WordWrapToggle();
     void MoveToDay(Date day);
     void OfferRecoveryCopy();

@@ -100,7 +100,7 @@ TEST_F(CommandsTest, FirstAndLastGoToTheEndsOfTheDiary) {
 }
 
 TEST_F(CommandsTest, DateDialogCancelledKeepsTheEditConfirmedSavesToTheRightDay) {
-    EXPECT_FALSE(W().CalendarButton->isEnabled()) << "no dialog to show yet";
+    // The test's own dialog stands in for the date selector here.
     for (Date d : {Date{2026, 7, 1}, Date{2026, 7, 2}}) {
         GoTo(d);
         QTest::keyClicks(Editor(), "old");

@@ -18,6 +18,7 @@
 #include "privacy/privacy_panel.h"
 
 #ifdef QUILLBOOK_HAVE_STORAGE
+#include "app/look_for_all_dialog.h"
 #include "privacy/get_password_dialog.h"
 #include "storage/diary_storage.h"
 #include "storage/engine/xb_engine.h"
@@ -200,6 +201,37 @@ TEST_F(SecurityCommandTest, CancelLeavesEverythingAsItWas) {
     EXPECT_TRUE(m->EntryExists);
     m.reset();
     EXPECT_TRUE(DiaryOpensWith(""));
+}
+
+TEST_F(SecurityCommandTest, SearchCommandsWaitForTheGateAndThenReadTheProtectedEntries) {
+    {
+        DiaryStorage s(folder);
+        ASSERT_TRUE(s.OpenDiaryFile());
+        s.ChangePassword("KEY");
+    }
+    std::ofstream(folder + "QB.INI") << "[Security]\nPassword=" << MakePasswordVerifier("KEY") << "\n";
+    auto m = Window();
+    ASSERT_TRUE(m->Locked());
+    EXPECT_FALSE(m->mnuFindentrycontaining->isEnabled());
+    EXPECT_FALSE(m->mnuFindNextBig->isEnabled());
+    Unlock(*m, "KEY");
+    ASSERT_FALSE(m->Locked());
+    EXPECT_TRUE(m->mnuFindentrycontaining->isEnabled());
+    EXPECT_FALSE(m->mnuFindNextBig->isEnabled());
+
+    bool asked = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<TLookForAll*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        asked = true;
+        d->LookForText->setText("ocelot");
+        d->OKButton->click();
+    });
+    m->mnuFindentrycontaining->trigger();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(m->CurrentDate, (Date{2020, 2, 2}));
+    EXPECT_TRUE(m->mnuFindNextBig->isEnabled());
 }
 
 }  // namespace
