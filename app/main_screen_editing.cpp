@@ -15,28 +15,39 @@
 
 namespace quill {
 
+namespace {
+
+constexpr const char* kDamagedPageMessage =
+    "The entry of %1 could not be read whole, so it is shown read-only: saving it would replace the stored text.\n\n"
+    "%2\n\nSee \"Backups, and what to do when the diary is damaged\" in Help.";
+
+}  // namespace
+
 bool TMainScreen::EditPending() const { return !SaveButton->isHidden(); }
 
 void TMainScreen::LoadRichText() {
     if (recoveryTimer_) recoveryTimer_->stop();
     std::string text;
+    QString damage;
     if (EntryExists) {
         try {
             // By its key: the date dialog's marks, printing or the search may
             // have left the data set on another day since it was found.
             if (store_->FindDateRecord(CurrentDate)) text = store_->CurrentEntryText();
         } catch (const std::exception& e) {
-            ShowInformation(QString::fromStdString(e.what()));
+            damage = QString::fromStdString(e.what());
         }
     }
+    // A page that was not read whole is shown read-only: a save would put
+    // what could be read in place of the stored text, which a repair or a
+    // backup may still bring back.
+    RichText1->SetReadOnly(false);
     // Cleared first: a load into a page that is not empty would insert.
     RichText1->Clear();
     try {
         if (!text.empty()) RichText1->LoadFromText(text, setup_.diaryFolder);
     } catch (const std::exception& e) {
-        // What the reader got is shown; the stored text stays as it is
-        // until the user saves this page.
-        ShowInformation(QString::fromStdString(e.what()));
+        damage = QString::fromStdString(e.what());
     }
     RichText1->GotoStart();
     RichText1->Invalidate();
@@ -45,6 +56,10 @@ void TMainScreen::LoadRichText() {
         SaveButton->hide();
         CancelButton->hide();
         if (recoveryTimer_) recoveryTimer_->stop();
+    }
+    if (!damage.isEmpty()) {
+        RichText1->SetReadOnly(true);
+        ShowInformation(QString(kDamagedPageMessage).arg(QString::fromStdString(LongDateText(CurrentDate)), damage));
     }
 }
 

@@ -290,5 +290,42 @@ TEST_F(DialogCommandsTest, SearchPassesOverAnUnreadableEntryAndNamesIt) {
     EXPECT_TRUE(W().mnuFindNextBig->isEnabled());
 }
 
+// Saving a page that could not be read would put an empty (or partial) page
+// in place of the stored text, which a repair or a backup may still bring
+// back: such a page is shown read-only, and the next day is editable again.
+TEST_F(DialogCommandsTest, AnUnreadableEntryIsShownReadOnlyAndKeptAsStored) {
+    Write(Date{2024, 1, 1}, "apple");
+    Write(Date{2024, 1, 2}, "apple pie");
+    Drop();
+    {
+        std::fstream f(folder + "QUILLBK.DBF", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(97 + 19 + 9);
+        f.write("    999999", 10);
+    }
+    std::string before;
+    {
+        std::ifstream in(folder + "QUILLBK.DBF", std::ios::binary);
+        before.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    Open();
+    Messages();
+    GoTo(Date{2024, 1, 2});
+    const QStringList shown = Messages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains("read-only")) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains(QString::fromStdString(LongDateText(Date{2024, 1, 2})))) << shown[0].toStdString();
+    EXPECT_TRUE(Editor()->ReadOnly());
+    QTest::keyClicks(Editor(), "overwritten");
+    EXPECT_FALSE(Pending());
+    W().SaveButtonClick();
+    GoTo(Date{2024, 1, 1});
+    EXPECT_FALSE(Editor()->ReadOnly());
+    EXPECT_EQ(PageText(), "apple");
+    Drop();
+    std::ifstream in(folder + "QUILLBK.DBF", std::ios::binary);
+    const std::string after((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(after, before) << "the damaged record was written";
+}
+
 }  // namespace
 }  // namespace quill
