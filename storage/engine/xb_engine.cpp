@@ -289,6 +289,26 @@ void WriteRecordAndKeys(WorkArea& a, long recno, const std::string& oldRec, cons
   }
 }
 
+// Appends rec as a new record, adds its keys (a unique tag keeps the record
+// already standing for a key) and makes it the current record.
+void AppendRecordAndKeys(WorkArea& a, const std::string& rec) {
+  long r = a.dbf.AppendRecord(rec.data());
+  std::string key;
+  for (auto& o : a.orders) {
+    if (!o.tag->KeyOf(rec.data(), key)) continue;
+    if (o.tag->unique) {
+      CdxPos p = o.tag->LowerBoundPrefix(key);
+      if (!o.tag->AtEnd(p) && o.tag->At(p).key == key) continue;
+    }
+    o.tag->Insert(key, static_cast<std::uint32_t>(r));
+  }
+  a.rec = rec;
+  a.recno = r;
+  a.eof = false;
+  a.bof = false;
+  a.posTag = nullptr;
+}
+
 // ---- index files -----------------------------------------------------------
 
 // Whether TAG holds exactly FROMTABLE (the table's entries in record order):
@@ -1753,21 +1773,7 @@ int xb_AppendRecord(const char* buf) {
     a.stagedMemos.clear();
     // One write of the whole record beyond the counted ones, then the new
     // count: until the count is on disk the record does not exist.
-    long r = a.dbf.AppendRecord(rec.data());
-    std::string key;
-    for (auto& o : a.orders) {
-      if (!o.tag->KeyOf(rec.data(), key)) continue;
-      if (o.tag->unique) {
-        CdxPos p = o.tag->LowerBoundPrefix(key);
-        if (!o.tag->AtEnd(p) && o.tag->At(p).key == key) continue;
-      }
-      o.tag->Insert(key, static_cast<std::uint32_t>(r));
-    }
-    a.rec = rec;
-    a.recno = r;
-    a.eof = false;
-    a.bof = false;
-    a.posTag = nullptr;
+    AppendRecordAndKeys(a, rec);
     return 1;
   });
 }
@@ -1868,21 +1874,7 @@ int xb_AppendBlank() {
     CheckWritable(a);
     std::string rec(static_cast<std::size_t>(a.dbf.RecordLength()), ' ');
     a.dbf.BlankRecord(rec.data());
-    long r = a.dbf.AppendRecord(rec.data());
-    std::string key;
-    for (auto& o : a.orders) {
-      if (!o.tag->KeyOf(rec.data(), key)) continue;
-      if (o.tag->unique) {
-        CdxPos p = o.tag->LowerBoundPrefix(key);
-        if (!o.tag->AtEnd(p) && o.tag->At(p).key == key) continue;
-      }
-      o.tag->Insert(key, static_cast<std::uint32_t>(r));
-    }
-    a.rec = rec;
-    a.recno = r;
-    a.eof = false;
-    a.bof = false;
-    a.posTag = nullptr;
+    AppendRecordAndKeys(a, rec);
     return 1;
   });
 }
