@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <vector>
 
@@ -16,6 +17,14 @@ inline double CpuNow() {
   timespec ts{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
   return double(ts.tv_sec) + ts.tv_nsec / 1e9;
+}
+
+using WallClock = std::chrono::steady_clock;
+
+// Wall time since START in milliseconds, for work that waits on the disk or
+// the window system as well as computing.
+inline double MillisSince(WallClock::time_point start) {
+  return std::chrono::duration<double, std::milli>(WallClock::now() - start).count();
 }
 
 // The nearest-rank percentile: the smallest sample that at least the

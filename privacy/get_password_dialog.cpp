@@ -10,28 +10,14 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <stdexcept>
 
 #include "privacy/password_text.h"
+#include "privacy/star_mask.h"
 
 namespace quill {
-
-namespace {
-
-// Shows "*" for every character of the old password, whatever the style.
-class StarEchoStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == SH_LineEdit_PasswordCharacter) return '*';
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
-}  // namespace
 
 TGetPassword::TGetPassword(Setup setup, QWidget* parent) : QDialog(parent), setup_(std::move(setup)) {
     setObjectName("GetPassword");
@@ -60,9 +46,7 @@ TGetPassword::TGetPassword(Setup setup, QWidget* parent) : QDialog(parent), setu
     OldPassword->setObjectName("OldPassword");
     OldPassword->setMaxLength(kMaxPasswordLength);
     OldPassword->setEchoMode(QLineEdit::Password);
-    auto* starStyle = new StarEchoStyle;
-    starStyle->setParent(OldPassword);
-    OldPassword->setStyle(starStyle);
+    MaskWithStars(OldPassword);
     NoneLabel = new QLabel("(none)", PassPanel);
     NoneLabel->setObjectName("NoneLabel");
     NewPasswordLabel = new QLabel("New Password", PassPanel);

@@ -4,28 +4,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "privacy/password_text.h"
+#include "privacy/star_mask.h"
 
 namespace quill {
-
-namespace {
-
-// The box shows "*" for each typed character whatever the desktop style's
-// own mask character is.
-class StarMaskStyle : public QProxyStyle {
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == SH_LineEdit_PasswordCharacter) return '*';
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
-}  // namespace
 
 TPrivacyPanel::TPrivacyPanel(QWidget* parent) : QFrame(parent) {
     setObjectName("PrivacyPanel");
@@ -44,9 +29,7 @@ TPrivacyPanel::TPrivacyPanel(QWidget* parent) : QFrame(parent) {
 
     Pass = new QLineEdit(this);
     Pass->setObjectName("Pass");
-    auto* maskStyle = new StarMaskStyle;
-    maskStyle->setParent(Pass);
-    Pass->setStyle(maskStyle);
+    MaskWithStars(Pass);
     Pass->setEchoMode(QLineEdit::Password);
     Pass->setFixedWidth(180);
 

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_figures.h"
 #include "dates/selector/date_selector.h"
 #include "storage/days_with_entries.h"
 #include "storage/diary_storage.h"
@@ -28,16 +29,11 @@
 namespace {
 
 using namespace quill;
-using Clock = std::chrono::steady_clock;
+using Clock = bench::WallClock;
+using bench::MillisSince;
 
-double MillisSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+// The rounds are odd in number, so this is the middle sample.
+double Median(std::vector<double> v) { return bench::Percentile(std::move(v), 0.5); }
 
 }  // namespace
 

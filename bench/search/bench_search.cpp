@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/entry_search/diary_search.h"
+#include "bench/bench_figures.h"
 #include "richtext/io/rtf_text_io.h"
 #include "storage/diary_storage.h"
 #include "storage/entry_text.h"
@@ -22,16 +23,11 @@
 namespace {
 
 using namespace quill;
-using Clock = std::chrono::steady_clock;
+using Clock = bench::WallClock;
+using bench::MillisSince;
 
-double MillisSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+// The rounds are odd in number, so this is the middle sample.
+double Median(std::vector<double> v) { return bench::Percentile(std::move(v), 0.5); }
 
 // An entry of about BYTES bytes as the editor writes one: header, font and
 // colour tables, paragraphs with bold and italic runs and accented letters.

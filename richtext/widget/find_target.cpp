@@ -81,32 +81,40 @@ bool EscapePressedMeanwhile() {
   return swallower.escapePressed;
 }
 
+int InputCursorPosition(const TRTFText& doc, TRTFTextInput& input) { return FinderPosition(doc, input.CursorPos()); }
+
+TFindRange InputSelection(const TRTFText& doc, TRTFTextInput& input) {
+  if (!input.HasSelection()) return {InputCursorPosition(doc, input), 0};
+  const int start = FinderPosition(doc, input.SelectionStart());
+  const int end = FinderPosition(doc, input.SelectionEnd());
+  return {start, end - start};
+}
+
+void SelectInInput(const TRTFText& doc, TRTFTextInput& input, int start, int length, bool cursorAtEnd) {
+  const TTextPos from = TextPosition(doc, start);
+  if (length <= 0) {
+    input.SetCursor(from);
+    return;
+  }
+  const TTextPos to = TextPosition(doc, start + length);
+  if (cursorAtEnd) {
+    input.SetSelection(from, to);
+  } else {
+    input.SetSelection(to, from);
+  }
+}
+
 // ---- document target -----------------------------------------------------------
 
 TDocumentFindTarget::TDocumentFindTarget(TRTFText& document, TRTFTextInput& input)
     : doc_(document), input_(input), finder_(&document) {}
 
-int TDocumentFindTarget::CursorPosition() { return FinderPosition(doc_, input_.CursorPos()); }
+int TDocumentFindTarget::CursorPosition() { return InputCursorPosition(doc_, input_); }
 
-TFindRange TDocumentFindTarget::Selection() {
-  if (!input_.HasSelection()) return {CursorPosition(), 0};
-  const int start = FinderPosition(doc_, input_.SelectionStart());
-  const int end = FinderPosition(doc_, input_.SelectionEnd());
-  return {start, end - start};
-}
+TFindRange TDocumentFindTarget::Selection() { return InputSelection(doc_, input_); }
 
 void TDocumentFindTarget::Select(int start, int length, bool cursorAtEnd) {
-  const TTextPos from = TextPosition(doc_, start);
-  if (length <= 0) {
-    input_.SetCursor(from);
-    return;
-  }
-  const TTextPos to = TextPosition(doc_, start + length);
-  if (cursorAtEnd) {
-    input_.SetSelection(from, to);
-  } else {
-    input_.SetSelection(to, from);
-  }
+  SelectInInput(doc_, input_, start, length, cursorAtEnd);
 }
 
 void TDocumentFindTarget::ScrollCursorIntoView() {

@@ -58,6 +58,12 @@ class TFindTarget {
 int FinderPosition(const TRTFText& doc, TTextPos pos);
 TTextPos TextPosition(const TRTFText& doc, int position);
 
+// The cursor and selection of keyboard input over doc in finder positions,
+// and selecting by them (see TFindTarget::Select).
+int InputCursorPosition(const TRTFText& doc, TRTFTextInput& input);
+TFindRange InputSelection(const TRTFText& doc, TRTFTextInput& input);
+void SelectInInput(const TRTFText& doc, TRTFTextInput& input, int start, int length, bool cursorAtEnd);
+
 // Delivers the keyboard and mouse input waiting for the application,
 // swallowing it, and tells whether Escape was pressed in it. A long run on
 // the user-interface thread calls this now and then so that Escape can stop

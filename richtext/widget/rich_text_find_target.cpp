@@ -6,29 +6,13 @@ namespace quill {
 
 TTextFinder& TRichTextFindTarget::DialogFinder() { return editor_.Finder(); }
 
-int TRichTextFindTarget::CursorPosition() { return FinderPosition(editor_.doc_, editor_.input_.CursorPos()); }
+int TRichTextFindTarget::CursorPosition() { return InputCursorPosition(editor_.doc_, editor_.input_); }
 
-TFindRange TRichTextFindTarget::Selection() {
-  TRTFTextInput& input = editor_.input_;
-  if (!input.HasSelection()) return {CursorPosition(), 0};
-  const int start = FinderPosition(editor_.doc_, input.SelectionStart());
-  const int end = FinderPosition(editor_.doc_, input.SelectionEnd());
-  return {start, end - start};
-}
+TFindRange TRichTextFindTarget::Selection() { return InputSelection(editor_.doc_, editor_.input_); }
 
 void TRichTextFindTarget::Select(int start, int length, bool cursorAtEnd) {
   const TRichText::ViewState before = editor_.Snapshot();
-  const TTextPos from = TextPosition(editor_.doc_, start);
-  if (length <= 0) {
-    editor_.input_.SetCursor(from);
-  } else {
-    const TTextPos to = TextPosition(editor_.doc_, start + length);
-    if (cursorAtEnd) {
-      editor_.input_.SetSelection(from, to);
-    } else {
-      editor_.input_.SetSelection(to, from);
-    }
-  }
+  SelectInInput(editor_.doc_, editor_.input_, start, length, cursorAtEnd);
   editor_.AfterCommand(before, false);
 }
 

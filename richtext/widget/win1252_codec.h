@@ -1,23 +1,5 @@
 #pragma once
-// Windows-1252 bytes to Unicode and back, for text that leaves or enters
-// the editor (clipboard, font measuring).
+// The Windows-1252 codec is plain C++ and lives with the document model, so
+// that layers without the editor (the password gate) share it.
 
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-namespace quill {
-
-// The character a byte stands for; the five unused bytes (0x81, 0x8D, 0x8F,
-// 0x90, 0x9D) map to the control character of the same number.
-char32_t Win1252ToUnicode(uint8_t byte);
-
-// The byte for a character, or `replacement` when the code page lacks it.
-uint8_t UnicodeToWin1252(char32_t ch, uint8_t replacement = '?');
-
-// Whole strings: UTF-16 (as Qt holds text) to bytes and bytes to UTF-16.
-// Surrogate pairs count as one character; a lone surrogate is replaced.
-std::string Utf16ToWin1252(std::u16string_view text, uint8_t replacement = '?');
-std::u16string Win1252ToUtf16(std::string_view bytes);
-
-}  // namespace quill
+#include "richtext/model/win1252_codec.h"

@@ -289,6 +289,26 @@ void WriteRecordAndKeys(WorkArea& a, long recno, const std::string& oldRec, cons
   }
 }
 
+// Appends rec as a new record, adds its keys (a unique tag keeps the record
+// already standing for a key) and makes it the current record.
+void AppendRecordAndKeys(WorkArea& a, const std::string& rec) {
+  long r = a.dbf.AppendRecord(rec.data());
+  std::string key;
+  for (auto& o : a.orders) {
+    if (!o.tag->KeyOf(rec.data(), key)) continue;
+    if (o.tag->unique) {
+      CdxPos p = o.tag->LowerBoundPrefix(key);
+      if (!o.tag->AtEnd(p) && o.tag->At(p).key == key) continue;
+    }
+    o.tag->Insert(key, static_cast<std::uint32_t>(r));
+  }
+  a.rec = rec;
+  a.recno = r;
+  a.eof = false;
+  a.bof = false;
+  a.posTag = nullptr;
+}
+
 // ---- index files -----------------------------------------------------------
 
 // Whether TAG holds exactly FROMTABLE (the table's entries in record order):
@@ -878,6 +898,29 @@ std::vector<std::uint32_t> ApplyStagedMemos(WorkArea& a, std::string& newRec, co
 
 // ---- pack ---------------------------------------------------------------------------
 
+// Reads the text of record r's memo field f (block, not 0) for copying it
+// into new files. A text that cannot be read keeps its record, key and all,
+// so that the other entries go on and the day still shows as damaged: false
+// then, with r noted in damaged. A damaged block's number would name some
+// other text in the new memo file, so rec keeps its digits but the pointer
+// is made unreadable as one.
+bool ReadMemoToCopy(WorkArea& a, const DbfField& f, std::uint32_t block, long r, std::string& rec, std::string& text,
+                    std::vector<long>& damaged) {
+  if (block == 0xFFFFFFFFu) {
+    damaged.push_back(r);
+    return false;
+  }
+  try {
+    text = a.memo->Read(block);
+  } catch (const XbFailure& e) {
+    if (e.code() != XB_ERR_CORRUPT) throw;
+    rec[static_cast<std::size_t>(f.offset)] = '?';
+    damaged.push_back(r);
+    return false;
+  }
+  return true;
+}
+
 void PackIn(WorkArea& a) {
   CheckWritable(a);
   FlushIndexes(a);
@@ -918,24 +961,9 @@ void PackIn(WorkArea& a) {
       for (const DbfField* f : memoFields) {
         std::uint32_t block = DbfFile::MemoBlock(*f, recBuf.data());
         std::uint32_t nb = 0;
-        // A record whose text cannot be read is kept, key and all: the
-        // other entries go on, and the day still shows as damaged.
-        if (block == 0xFFFFFFFFu) {
-          damaged.push_back(r);
-          continue;
-        }
         if (block != 0) {
           std::string text;
-          try {
-            text = a.memo->Read(block);
-          } catch (const XbFailure& e) {
-            if (e.code() != XB_ERR_CORRUPT) throw;
-            // Its number would name some other text in the new memo file:
-            // keep the digits but make the pointer unreadable as one.
-            recBuf[static_cast<std::size_t>(f->offset)] = '?';
-            damaged.push_back(r);
-            continue;
-          }
+          if (!ReadMemoToCopy(a, *f, block, r, recBuf, text, damaged)) continue;
           std::string bytes(8 + text.size(), '\0');
           unsigned char* p = reinterpret_cast<unsigned char*>(bytes.data());
           p[3] = 1;
@@ -1084,20 +1112,8 @@ void RekeyIn(WorkArea& a, std::string_view newPassword) {
       for (const DbfField* f : memoFields) {
         std::uint32_t block = DbfFile::MemoBlock(*f, rec.data());
         if (block == 0) continue;
-        if (block == 0xFFFFFFFFu) {
-          damaged.push_back(r);
-          continue;
-        }
         std::string stored;
-        try {
-          stored = a.memo->Read(block);
-        } catch (const XbFailure& e) {
-          if (e.code() != XB_ERR_CORRUPT) throw;
-          // As a pack does: the number would name another text in the new file.
-          rec[static_cast<std::size_t>(f->offset)] = '?';
-          damaged.push_back(r);
-          continue;
-        }
+        if (!ReadMemoToCopy(a, *f, block, r, rec, stored, damaged)) continue;
         const std::string binding = Binding(a, *f, rec.data());
         std::string text;
         bool readable = true;
@@ -1753,21 +1769,7 @@ int xb_AppendRecord(const char* buf) {
     a.stagedMemos.clear();
     // One write of the whole record beyond the counted ones, then the new
     // count: until the count is on disk the record does not exist.
-    long r = a.dbf.AppendRecord(rec.data());
-    std::string key;
-    for (auto& o : a.orders) {
-      if (!o.tag->KeyOf(rec.data(), key)) continue;
-      if (o.tag->unique) {
-        CdxPos p = o.tag->LowerBoundPrefix(key);
-        if (!o.tag->AtEnd(p) && o.tag->At(p).key == key) continue;
-      }
-      o.tag->Insert(key, static_cast<std::uint32_t>(r));
-    }
-    a.rec = rec;
-    a.recno = r;
-    a.eof = false;
-    a.bof = false;
-    a.posTag = nullptr;
+    AppendRecordAndKeys(a, rec);
     return 1;
   });
 }
@@ -1868,21 +1870,7 @@ int xb_AppendBlank() {
     CheckWritable(a);
     std::string rec(static_cast<std::size_t>(a.dbf.RecordLength()), ' ');
     a.dbf.BlankRecord(rec.data());
-    long r = a.dbf.AppendRecord(rec.data());
-    std::string key;
-    for (auto& o : a.orders) {
-      if (!o.tag->KeyOf(rec.data(), key)) continue;
-      if (o.tag->unique) {
-        CdxPos p = o.tag->LowerBoundPrefix(key);
-        if (!o.tag->AtEnd(p) && o.tag->At(p).key == key) continue;
-      }
-      o.tag->Insert(key, static_cast<std::uint32_t>(r));
-    }
-    a.rec = rec;
-    a.recno = r;
-    a.eof = false;
-    a.bof = false;
-    a.posTag = nullptr;
+    AppendRecordAndKeys(a, rec);
     return 1;
   });
 }

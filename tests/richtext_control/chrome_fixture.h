@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -13,7 +12,7 @@
 #include "richtext/widget/format_toolbar.h"
 #include "richtext/widget/rich_text.h"
 #include "richtext/widget/ruler.h"
-#include "richtext_widget/widget_test_support.h"
+#include "control_test_support.h"
 
 namespace quill::test {
 
@@ -64,19 +63,8 @@ struct ChromeUnderTest {
     QApplication::processEvents();
     changes = 0;
   }
-  TParagraph* Paragraph(int n) {
-    TParagraph* p = editor->RtfText().firstParagraph;
-    while (n-- > 0 && p) p = p->next;
-    return p;
-  }
-  // The viewport point of a character of a paragraph.
-  QPoint PointOf(int paragraph, int offset) {
-    TParagraph* p = Paragraph(paragraph);
-    const TDocPos pos = editor->RtfText().PositionAt(p, offset);
-    const int x = editor->Layout().CharX(p, pos.line, pos.index) + 1 - editor->horizontalScrollBar()->value();
-    const int y = pos.line->top + pos.line->height / 2 - editor->verticalScrollBar()->value();
-    return {x, y};
-  }
+  TParagraph* Paragraph(int n) { return NthParagraph(*editor, n); }
+  QPoint PointOf(int paragraph, int offset) { return ViewportPointOf(*editor, paragraph, offset); }
   void ClickAt(int paragraph, int offset, Qt::KeyboardModifiers modifiers = {}) {
     QTest::mouseClick(editor->viewport(), Qt::LeftButton, modifiers, PointOf(paragraph, offset));
   }

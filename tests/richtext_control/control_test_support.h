@@ -14,6 +14,23 @@
 
 namespace quill::test {
 
+// The paragraph numbered n from 0, or null past the last.
+inline TParagraph* NthParagraph(TRichText& editor, int n) {
+  TParagraph* p = editor.RtfText().firstParagraph;
+  while (n-- > 0 && p) p = p->next;
+  return p;
+}
+
+// The viewport point just inside the left half of a character (or, at the
+// line's end, just after it), in the middle of its line.
+inline QPoint ViewportPointOf(TRichText& editor, int paragraph, int offset) {
+  TParagraph* p = NthParagraph(editor, paragraph);
+  const TDocPos pos = editor.RtfText().PositionAt(p, offset);
+  const int x = editor.Layout().CharX(p, pos.line, pos.index) + 1 - editor.horizontalScrollBar()->value();
+  const int y = pos.line->top + pos.line->height / 2 - editor.verticalScrollBar()->value();
+  return {x, y};
+}
+
 struct EditorUnderTest {
   std::unique_ptr<TRichText> editor = std::make_unique<TRichText>();
   int changes = 0;
@@ -45,11 +62,7 @@ struct EditorUnderTest {
     }
     return s;
   }
-  TParagraph* Paragraph(int n) {
-    TParagraph* p = editor->RtfText().firstParagraph;
-    while (n-- > 0 && p) p = p->next;
-    return p;
-  }
+  TParagraph* Paragraph(int n) { return NthParagraph(*editor, n); }
   int ParagraphIndex(const TParagraph* q) {
     int n = 0;
     for (TParagraph* p = editor->RtfText().firstParagraph; p; p = p->next, ++n)
@@ -67,15 +80,7 @@ struct EditorUnderTest {
     return std::to_string(ParagraphIndex(a.paragraph)) + ":" + std::to_string(a.position) + "-" +
            std::to_string(ParagraphIndex(b.paragraph)) + ":" + std::to_string(b.position);
   }
-  // The viewport point just inside the left half of a character (or, at
-  // the line's end, just after it), in the middle of its line.
-  QPoint PointOf(int paragraph, int offset) {
-    TParagraph* p = Paragraph(paragraph);
-    const TDocPos pos = editor->RtfText().PositionAt(p, offset);
-    const int x = editor->Layout().CharX(p, pos.line, pos.index) + 1 - editor->horizontalScrollBar()->value();
-    const int y = pos.line->top + pos.line->height / 2 - editor->verticalScrollBar()->value();
-    return {x, y};
-  }
+  QPoint PointOf(int paragraph, int offset) { return ViewportPointOf(*editor, paragraph, offset); }
   int LineCount() {
     int n = 0;
     for (TParagraph* p = editor->RtfText().firstParagraph; p; p = p->next)

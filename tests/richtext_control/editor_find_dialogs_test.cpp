@@ -17,11 +17,17 @@
 
 #include "control_test_support.h"
 #include "richtext/widget/find_dialogs.h"
+#include "richtext_widget/find_dialog_driving.h"
 
 namespace quill {
 namespace {
 
+using test::Click;
+using test::Dir;
 using test::EditorUnderTest;
+using test::MessageWatch;
+using test::Sel;
+using test::SetOptions;
 
 // "Cat" at 0, "cat" at 4, "concat" with "cat" at 11, "Cat" at 16; the
 // second paragraph's "cat" at 21.
@@ -34,50 +40,6 @@ void Fill(EditorUnderTest& e) {
   QTest::keyClicks(e.editor.get(), kSecond);
   e.changes = 0;
 }
-
-// Answers every message box that comes up, keeping its text.
-class MessageWatch {
- public:
-  MessageWatch() {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        texts.push_back(box->text().toStdString());
-        box->accept();
-      }
-    });
-    timer_.start();
-  }
-  std::vector<std::string> texts;
-
- private:
-  QTimer timer_;
-};
-
-enum class Dir { None, Down, Up };
-
-void SetOptions(TFindReplaceDialog* d, const QString& text, bool wholeWord, bool matchCase, Dir dir) {
-  d->FindEdit()->setFocus();
-  d->FindEdit()->selectAll();
-  QTest::keyClicks(d->FindEdit(), text);
-  ASSERT_EQ(d->FindEdit()->text(), text);
-  auto check = [](QAbstractButton* b, bool on) {
-    if (b->isChecked() != on) QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
-    ASSERT_EQ(b->isChecked(), on);
-  };
-  check(d->WholeWordBox(), wholeWord);
-  check(d->MatchCaseBox(), matchCase);
-  if (dir == Dir::Up) check(d->UpButton(), true);
-  if (dir == Dir::Down) check(d->DownButton(), true);
-}
-
-void Click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
-
-struct Sel {
-  int start, length;
-  bool operator==(const Sel&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Sel& s) { return os << "(" << s.start << "," << s.length << ")"; }
 
 Sel SelectionOf(EditorUnderTest& e) {
   const TFindRange r = e->FindTarget().Selection();

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "find_dialog_driving.h"
 #include "find_test_support.h"
 #include "richtext/widget/find_dialogs.h"
 #include "widget_test_support.h"
@@ -23,65 +24,20 @@
 namespace quill {
 namespace {
 
+using test::Check;
+using test::Click;
+using test::Dir;
 using test::FindEditor;
+using test::MessageWatch;
 using test::Paragraphs;
+using test::Sel;
+using test::SetOptions;
+using test::TypeInto;
 using Strings = std::vector<std::string>;
-
-enum class Dir { None, Down, Up };
-
-struct Sel {
-  int start;
-  int length;
-  bool operator==(const Sel&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Sel& s) { return os << "(" << s.start << "," << s.length << ")"; }
 
 Sel SelectionOf(FindEditor& e) {
   const TFindRange r = e.target.Selection();
   return {r.start, r.length};
-}
-
-// Answers every message box that comes up with Enter, keeping its text.
-class MessageWatch {
- public:
-  MessageWatch() {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        texts.push_back(box->text().toStdString());
-        QTest::keyClick(box, Qt::Key_Return);
-      }
-    });
-    timer_.start();
-  }
-  std::vector<std::string> texts;
-
- private:
-  QTimer timer_;
-};
-
-void Click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
-
-// On the indicator, which a wide check box's middle may miss.
-void Check(QAbstractButton* b, bool on) {
-  if (b->isChecked() != on) QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
-  ASSERT_EQ(b->isChecked(), on);
-}
-
-void TypeInto(QLineEdit* edit, const QString& text) {
-  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(edit, Qt::Key_Delete);
-  for (QChar c : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key(c.toUpper().unicode()), QString(c), {});
-  ASSERT_EQ(edit->text(), text);
-}
-
-void SetOptions(TFindReplaceDialog* d, const QString& text, bool wholeWord, bool matchCase, Dir dir) {
-  TypeInto(d->FindEdit(), text);
-  Check(d->WholeWordBox(), wholeWord);
-  Check(d->MatchCaseBox(), matchCase);
-  if (dir == Dir::Down) Check(d->DownButton(), true);
-  if (dir == Dir::Up) Check(d->UpButton(), true);
 }
 
 void PressEnter(TFindReplaceDialog* d) { QTest::keyClick(d->FindEdit(), Qt::Key_Return); }

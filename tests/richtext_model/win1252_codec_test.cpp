@@ -1,7 +1,7 @@
 // Windows-1252 to Unicode and back.
 #include <gtest/gtest.h>
 
-#include "richtext/widget/win1252_codec.h"
+#include "richtext/model/win1252_codec.h"
 
 namespace quill {
 namespace {

@@ -1,4 +1,4 @@
-#include "richtext/widget/win1252_codec.h"
+#include "richtext/model/win1252_codec.h"
 
 namespace quill {
 
