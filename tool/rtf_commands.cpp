@@ -11,25 +11,18 @@
 #include "richtext/io/text_input.h"
 #include "richtext/io/write_stream.h"
 #include "richtext/model/rtf_text.h"
+#include "richtext/model/win1252_codec.h"
 #include "tool/tool_registry.h"
 
 namespace quill::tool {
 namespace {
-
-// Unicode code points of Windows-1252 bytes 0x80..0x9F; the five unassigned
-// bytes keep their C1 code points, as Windows converts them.
-constexpr char16_t kHigh1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 void AppendUtf8From1252(std::string& out, uint8_t c) {
   if (c < 0x80) {
     out += char(c);
     return;
   }
-  const unsigned cp = c < 0xA0 ? kHigh1252[c - 0x80] : c;
+  const unsigned cp = unsigned(Win1252ToUnicode(c));
   if (cp < 0x800) {
     out += char(0xC0 | (cp >> 6));
     out += char(0x80 | (cp & 0x3F));
