@@ -19,6 +19,7 @@
 #include "dates/date_text.h"
 #include "dates/selector/date_selector.h"
 #include "print/pdf_file_question.h"
+#include "print/print_status_form.h"
 #include "privacy/password_verifier.h"
 #include "privacy/privacy_panel.h"
 #include "storage/diary_storage.h"
@@ -160,6 +161,93 @@ TEST(RecoveryCopyFile, KeepAsideNeverReplacesAnEarlierKeptCopy) {
     EXPECT_NE(test::ReadFile(copy.Path() + ".KEPT1").find("first"), std::string::npos);
     EXPECT_NE(test::ReadFile(copy.Path() + ".KEPT2").find("second"), std::string::npos);
     EXPECT_EQ(copy.KeepAside(), "") << "no copy to move";
+}
+
+TEST_F(ProtectedDiaryTest, EverythingWorksAndNoWordIsLeftInTheClear) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "pdftotext is not installed";
+    const std::vector<std::string> words = {"Albatross", "Bergamot", "Cormorant", "Dulcimer", "Escarpment"};
+    W().SetRecoveryDelay(20);
+    const Date days[] = {Date{2026, 11, 3}, Date{2026, 11, 9}, Date{2026, 11, 20}, Date{2026, 11, 25}};
+    for (int i = 0; i < 4; ++i) {
+        GoTo(days[i]);
+        QTest::keyClicks(Editor(), QString::fromStdString(words[size_t(i)] + " was here"));
+        QTest::qWait(60);  // a recovery copy is written meanwhile
+        W().SaveButton->click();
+        ASSERT_FALSE(Pending());
+    }
+    // The editing cycle: an edit of a saved page, and an emptied page.
+    GoTo(days[1]);
+    QTest::keyClicks(Editor(), "Escarpment ");
+    W().SaveButton->click();
+    EXPECT_NE(Stored(days[1]).find("Escarpment Bergamot was here"), std::string::npos);
+    GoTo(days[3]);
+    SelectAllAndDelete();
+    W().SaveButton->click();
+    EXPECT_EQ(Stored(days[3]), "");
+
+    // The date selector's marks.
+    std::vector<std::string> marks;
+    WhenShown<TDateSelector>([&](TDateSelector* d) {
+        marks = d->MarkedDays();
+        QTest::mouseClick(d->CancelButton, Qt::LeftButton);
+    });
+    GoTo(days[0]);
+    W().CalendarButton->click();
+    EXPECT_EQ(marks, (std::vector<std::string>{"3", "9", "20"}));
+
+    // The search across entries finds a word of the sealed texts.
+    GoTo(Date{2026, 1, 1});
+    WhenShown<TLookForAll>([](TLookForAll* d) {
+        QTest::keyClicks(d->LookForText, "cormorant");
+        QTest::keyClick(d->LookForText, Qt::Key_Return);
+    });
+    W().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&W()));
+    QTest::keyClick(Editor(), Qt::Key_F4, Qt::ControlModifier);
+    EXPECT_EQ(W().CurrentDate, days[2]);
+    EXPECT_EQ(PageText(), "Cormorant was here");
+
+    // Printing, merged into one PDF outside the diary folder.
+    QTemporaryDir out;
+    const QString pdf = out.filePath("Diary.pdf");
+    W().PrinterCount = [] { return 1; };
+    W().SystemPrinter().setOutputFormat(QPrinter::PdfFormat);
+    SetPdfFileAsker([pdf](QWidget*, const QString&) { return pdf; });
+    GoTo(days[0]);
+    boxes.shown.clear();
+    // The dialog stays with its OK button once the job is over: press it.
+    std::string status;
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        auto* form = qobject_cast<TPrintStatusForm*>(QApplication::activeModalWidget());
+        if (!form || !form->JobOver()) return;
+        status = form->StatusText().toStdString();
+        QTest::mouseClick(form->CancelButton, Qt::LeftButton);
+    });
+    press.start(20);
+    W().PrintCurrentEntryForwardMerged->trigger();
+    press.stop();
+    EXPECT_EQ(status, kStatusCompleted);
+    SetPdfFileAsker({});
+    for (const auto& b : boxes.shown) ADD_FAILURE() << b.text.toStdString();
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const std::string printed = text.readAllStandardOutput().toStdString();
+    for (const char* w : {"Albatross was here", "Escarpment Bergamot was here", "Cormorant was here"})
+        EXPECT_NE(printed.find(w), std::string::npos) << w << " in\n" << printed;
+
+    // Pack and rebuild; the entries read back the same after it.
+    boxes.shown.clear();
+    W().RebuildIndexes1->trigger();
+    for (const auto& b : boxes.shown) ADD_FAILURE() << b.text.toStdString();
+    EXPECT_NE(Stored(days[0]).find("Albatross was here"), std::string::npos);
+    EXPECT_NE(Stored(days[2]).find("Cormorant was here"), std::string::npos);
+    EXPECT_EQ(Stored(days[3]), "");
+
+    W().close();
+    window.reset();
+    EXPECT_EQ(FilesHolding(folder, words), std::vector<std::string>{});
 }
 
 }  // namespace
