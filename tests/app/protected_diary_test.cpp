@@ -120,6 +120,27 @@ TEST_F(ProtectedDiaryTest, TheRecoveryCopyIsSealedAndComesBackOnlyAfterTheGate) 
     EXPECT_EQ(FilesHolding(folder, {"Zeppelin", "marmalade"}), std::vector<std::string>{});
 }
 
+TEST_F(ProtectedDiaryTest, AKilledProgramsSealedCopyIsOfferedBackAfterTheGate) {
+    Drop();
+    QProcess helper;
+    helper.start(SESSION_HELPER, {QString::fromStdString(folder), "kill", "Quokka lantern", "KEY"});
+    ASSERT_TRUE(helper.waitForFinished(30000));
+    ASSERT_EQ(helper.exitStatus(), QProcess::CrashExit) << helper.readAllStandardError().toStdString();
+    ASSERT_TRUE(RecoveryCopy(folder).Exists());
+    EXPECT_EQ(FilesHolding(folder, {"Quokka", "lantern"}), std::vector<std::string>{});
+
+    boxes.shown.clear();
+    boxes.answers = {true};
+    OpenAndUnlock();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, QString("Restore the unsaved text of %1?")
+                                       .arg(QString::fromStdString(LongDateText(Today()))));
+    EXPECT_EQ(PageText(), "Quokka lantern");
+    W().SaveButton->click();
+    EXPECT_FALSE(RecoveryCopy(folder).Exists());
+    EXPECT_EQ(FilesHolding(folder, {"Quokka", "lantern"}), std::vector<std::string>{});
+}
+
 TEST_F(ProtectedDiaryTest, ACopyTheKeyDoesNotOpenIsKeptAsideAndTheUserTold) {
     const Date day{2026, 6, 2};
     struct Case {
