@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dates/date_keys.h"
@@ -51,6 +52,14 @@ public:
     // Password protection of the entries: 0 none, 1 protected and open with
     // the password given, 2 protected and not (yet) open.
     virtual int KeyState() { return 0; }
+    // A file's text sealed with (opened from) the protected diary's key,
+    // bound to BINDING; false when there is no open key or the seal fails.
+    virtual bool SealOwnText(std::string_view /*text*/, std::string_view /*binding*/, std::string& /*sealed*/) {
+        return false;
+    }
+    virtual bool OpenOwnText(std::string_view /*sealed*/, std::string_view /*binding*/, std::string& /*text*/) {
+        return false;
+    }
     // Gives the engine the password; whether the entries can now be read.
     virtual bool UsePassword(const std::string& password) {
         SetPassword(password);

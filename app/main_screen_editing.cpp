@@ -134,7 +134,16 @@ void TMainScreen::RichText1KeyDown(int& key, Qt::KeyboardModifiers modifiers) {
 void TMainScreen::WriteRecoveryCopy() {
     if (!EditPending()) return;
     try {
-        recovery_.Write(CurrentDate, RichText1->SaveToRtfText());
+        const std::string text = RichText1->SaveToRtfText();
+        if (tableOpen_ && store_->KeyState() != 0) {
+            // A protected diary keeps no text in the clear, not even here:
+            // without the key there is no copy.
+            std::string sealed;
+            if (!store_->SealOwnText(text, RecoveryBinding(CurrentDate), sealed)) return;
+            recovery_.Write(CurrentDate, sealed, true);
+        } else {
+            recovery_.Write(CurrentDate, text);
+        }
     } catch (const std::exception&) {
         // The copy is a safety net; a full disk must not interrupt typing.
         // The next pause tries again.
@@ -143,10 +152,28 @@ void TMainScreen::WriteRecoveryCopy() {
 
 void TMainScreen::OfferRecoveryCopy() {
     if (!recovery_.Exists()) return;
-    const std::optional<RecoveredPage> page = recovery_.Read();
+    std::optional<RecoveredPage> page = recovery_.Read();
     if (!page) {
         recovery_.Remove();
         return;
+    }
+    if (page->sealed) {
+        std::string text;
+        if (!tableOpen_ || !store_->OpenOwnText(page->text, RecoveryBinding(page->day), text)) {
+            // Another password's copy, or a damaged one: it may still be
+            // someone's only text of that day, so it is moved, not deleted.
+            const std::string aside = recovery_.KeepAside();
+            ShowInformation(
+                aside.empty()
+                    ? QString("The unsaved text in %1 cannot be opened with this diary's password. "
+                              "The file was left as it is.")
+                          .arg(QString::fromStdString(recovery_.Path()))
+                    : QString("The unsaved text in %1 cannot be opened with this diary's password. "
+                              "It was kept as %2.")
+                          .arg(QString::fromStdString(recovery_.Path()), QString::fromStdString(aside)));
+            return;
+        }
+        page->text = std::move(text);
     }
     const QString day = QString::fromStdString(LongDateText(page->day));
     if (!AskConfirmation(QString("Restore the unsaved text of %1?").arg(day))) {

@@ -120,6 +120,7 @@ void TMainScreen::PrintReport(const QString& mode) {
         form.Destination = &destination;
         form.MainDocument = &RichText1->RtfText();
         form.ScratchFolder = setup_.diaryFolder;
+        form.LoadFromMemory = store_->KeyState() != 0;
         CenterOverMainWindow(&form);
         form.exec();
     }

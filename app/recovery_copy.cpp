@@ -17,6 +17,7 @@ namespace {
 
 // First line, so that a stray file under the name is never taken for a page.
 constexpr std::string_view kMagic = "Quillbook recovery copy 1\n";
+constexpr std::string_view kSealedMagic = "Quillbook recovery copy 1 sealed\n";
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -44,8 +45,10 @@ bool RecoveryCopy::Exists() const {
     return ::stat(path_.c_str(), &st) == 0;
 }
 
-void RecoveryCopy::Write(Date day, std::string_view text) const {
-    std::string bytes(kMagic);
+std::string RecoveryBinding(Date day) { return std::string(kRecoveryFileName) + " " + DateToKey(day); }
+
+void RecoveryCopy::Write(Date day, std::string_view text, bool sealed) const {
+    std::string bytes(sealed ? kSealedMagic : kMagic);
     bytes += DateToKey(day);
     bytes += '\n';
     bytes += std::to_string(text.size());
@@ -74,11 +77,18 @@ std::optional<RecoveredPage> RecoveryCopy::Read() const {
     std::ifstream in(path_, std::ios::binary);
     if (!in) return std::nullopt;
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.compare(0, kMagic.size(), kMagic) != 0) return std::nullopt;
-    size_t at = kMagic.size();
+    RecoveredPage page;
+    size_t at = 0;
+    if (bytes.compare(0, kMagic.size(), kMagic) == 0) {
+        at = kMagic.size();
+    } else if (bytes.compare(0, kSealedMagic.size(), kSealedMagic) == 0) {
+        at = kSealedMagic.size();
+        page.sealed = true;
+    } else {
+        return std::nullopt;
+    }
     const size_t keyEnd = bytes.find('\n', at);
     if (keyEnd == std::string::npos) return std::nullopt;
-    RecoveredPage page;
     if (!KeyToDate(std::string_view(bytes).substr(at, keyEnd - at), page.day)) return std::nullopt;
     at = keyEnd + 1;
     const size_t sizeEnd = bytes.find('\n', at);
@@ -92,6 +102,22 @@ std::optional<RecoveredPage> RecoveryCopy::Read() const {
     if (bytes.size() - at != size) return std::nullopt;  // cut short or grown
     page.text = bytes.substr(at);
     return page;
+}
+
+std::string RecoveryCopy::KeepAside() const {
+    for (int n = 1; n < 1000; ++n) {
+        const std::string aside = path_ + ".KEPT" + std::to_string(n);
+        struct stat st {};
+        if (::lstat(aside.c_str(), &st) == 0) continue;
+        // link + unlink: an existing file under the new name is never replaced.
+        if (::link(path_.c_str(), aside.c_str()) != 0) {
+            if (errno == EEXIST) continue;
+            return {};
+        }
+        ::unlink(path_.c_str());
+        return aside;
+    }
+    return {};
 }
 
 void RecoveryCopy::Remove() const {

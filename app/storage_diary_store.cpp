@@ -58,6 +58,15 @@ public:
 
     int KeyState() override { return storage_ ? storage_->KeyState() : 0; }
 
+    bool SealOwnText(std::string_view text, std::string_view binding, std::string& sealed) override {
+        return storage_ && storage_->DiaryTable.Active() &&
+               storage_->DiaryEngine.SealOwnText(text, binding, sealed);
+    }
+    bool OpenOwnText(std::string_view sealed, std::string_view binding, std::string& text) override {
+        return storage_ && storage_->DiaryTable.Active() &&
+               storage_->DiaryEngine.OpenOwnText(sealed, binding, text);
+    }
+
     bool UsePassword(const std::string& password) override {
         return storage_ ? storage_->UsePassword(password) : false;
     }

@@ -190,6 +190,10 @@ bool TPrintStatusForm::LoadDay(Date day, TRichText& target, bool* found) {
 
 void TPrintStatusForm::LoadEntryText(TRichText& target, const std::string& text) {
   target.Clear();
+  if (LoadFromMemory) {
+    target.LoadFromText(text, ScratchFolder);
+    return;
+  }
   ScratchFile scratch(ScratchFolder, text);
   if (scratch.Written()) {
     target.LoadFromFile(scratch.Path());

@@ -57,6 +57,9 @@ class TPrintStatusForm : public QDialog {
   // Folder of the scratch file; an entry is loaded from memory when the
   // file cannot be written there.
   std::string ScratchFolder;
+  // A protected diary's text never touches the disk in the clear: each entry
+  // is then loaded from memory (pictures still looked up in ScratchFolder).
+  bool LoadFromMemory = false;
   std::function<Date()> TodayDate = [] { return Today(); };
   // Told of every status text (quillbook-tool shows them as lines).
   std::function<void(const QString&)> OnStatus;

@@ -205,6 +205,16 @@ int TXbTable::KeyState() {
     return xb::xb_KeyState();
 }
 
+bool TXbTable::SealOwnText(std::string_view text, std::string_view binding, std::string& sealed) {
+    AreaScope scope(*this);
+    return scope.own() && xb::xb_SealOwnText(text, binding, sealed) != 0;
+}
+
+bool TXbTable::OpenOwnText(std::string_view sealed, std::string_view binding, std::string& text) {
+    AreaScope scope(*this);
+    return scope.own() && xb::xb_OpenOwnText(sealed, binding, text) != 0;
+}
+
 void TXbTable::SetGaugeHook(std::function<void(int)> hook) {
     AreaScope scope(*this);
     xb::xb_SetGaugeHook(std::move(hook));

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "storage/xb_data_link.h"
@@ -58,6 +59,10 @@ public:
     bool DbfChangePassword(const std::string& newPassword);
     // xb::XB_KEY_PLAIN, XB_KEY_OPEN or XB_KEY_LOCKED; plain when closed.
     int KeyState();
+    // Seal and open a file's text with the table's key (see xb_SealOwnText);
+    // false when the table is plain, locked, or the seal does not open.
+    bool SealOwnText(std::string_view text, std::string_view binding, std::string& sealed);
+    bool OpenOwnText(std::string_view sealed, std::string_view binding, std::string& text);
     // Progress 0-100 during pack, index builds and encryption; an empty
     // function stops the notifications.
     void SetGaugeHook(std::function<void(int)> hook);

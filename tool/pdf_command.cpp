@@ -87,6 +87,8 @@ int RunPdf(ToolContext& ctx) {
         form.Entries = &source;
         form.Destination = &destination;
         form.ScratchFolder = scratch.path().toStdString() + "/";
+        // A protected diary's text is not written out in the clear, even to /tmp.
+        form.LoadFromMemory = storage->Protected();
         form.FormActivate();
 
         const QString status = form.StatusText();

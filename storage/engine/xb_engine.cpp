@@ -1986,6 +1986,37 @@ int xb_KeyState() {
   });
 }
 
+namespace {
+
+WorkArea& OwnKeyArea() {
+  WorkArea& a = Cur();
+  if (!Sealed(a)) Fail(XB_ERR_ARG, TableName(a) + ": the table is not protected");
+  RequireKey(a);
+  return a;
+}
+
+// Distinct from every record's binding, which starts with a field name.
+std::string OwnBinding(std::string_view binding) { return "\x01own\x01" + std::string(binding); }
+
+}  // namespace
+
+int xb_SealOwnText(std::string_view text, std::string_view binding, std::string& sealed) {
+  return Run(0, [&] {
+    WorkArea& a = OwnKeyArea();
+    sealed = SealText(a.key, text, OwnBinding(binding));
+    return 1;
+  });
+}
+
+int xb_OpenOwnText(std::string_view sealed, std::string_view binding, std::string& text) {
+  return Run(0, [&] {
+    WorkArea& a = OwnKeyArea();
+    if (!IsSealed(sealed) || !OpenText(a.key, sealed, OwnBinding(binding), text))
+      Fail(XB_ERR_CORRUPT, "the file does not open with the key of " + TableName(a));
+    return 1;
+  });
+}
+
 int xb_TryPassword(std::string_view password) {
   return Run(0, [&] {
     WorkArea& a = Cur();

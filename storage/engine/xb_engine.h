@@ -228,6 +228,13 @@ constexpr int XB_KEY_PLAIN = 0;    // not protected
 constexpr int XB_KEY_OPEN = 1;     // protected, the password set opens it
 constexpr int XB_KEY_LOCKED = 2;   // protected, no password or a wrong one
 int xb_KeyState();                 // of the selected table
+// TEXT sealed with the selected protected table's key, bound to BINDING, for
+// the files kept beside the table (never a record's binding). Zero with
+// XB_ERR_PASSWORD when the table is locked, XB_ERR_ARG when it is plain.
+int xb_SealOwnText(std::string_view text, std::string_view binding, std::string& sealed);
+// The text of such a file; zero when its seal does not open with the
+// table's key and BINDING (XB_ERR_CORRUPT), or the table is locked or plain.
+int xb_OpenOwnText(std::string_view sealed, std::string_view binding, std::string& text);
 // Opens the selected protected table with PASSWORD alone, leaving the
 // engine's password as it is (a copy under an earlier password). Non-zero
 // when it opens it, and for a table without protection.

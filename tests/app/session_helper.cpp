@@ -3,6 +3,8 @@
 // dies by SIGKILL; "term" types and then receives SIGTERM as a desktop's
 // log-out sends it.
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QTest>
 #include <csignal>
@@ -13,11 +15,12 @@
 #include "app/main_screen.h"
 #include "app/message_boxes.h"
 #include "app/session_end.h"
+#include "privacy/privacy_panel.h"
 #include "richtext/widget/rich_text.h"
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s FOLDER kill|term TEXT\n", argv[0]);
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: %s FOLDER kill|term TEXT [PASSWORD]\n", argv[0]);
         return 2;
     }
     QApplication app(argc, argv);
@@ -30,6 +33,12 @@ int main(int argc, char** argv) {
     window.SetRecoveryDelay(50);
     window.show();
     QApplication::processEvents();
+    if (argc == 5) {  // a protected diary: through the gate first
+        window.PrivacyPanel->Pass->setText(argv[4]);
+        window.PrivacyPanel->BitBtn1->click();
+        if (window.Locked()) return 5;
+        window.RichText1->setFocus();
+    }
     QTest::keyClicks(window.RichText1, argv[3]);
 
     if (std::strcmp(argv[2], "kill") == 0) {

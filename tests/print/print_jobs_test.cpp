@@ -3,6 +3,7 @@
 // merged job's date lines, days without entries, a current date after
 // today, cancelling, failures, and the status texts on the way.
 
+#include <fstream>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "dates/date_text.h"
@@ -97,6 +99,7 @@ class PrintJobs : public ::testing::Test {
     form->Entries = source.get();
     form->Destination = destination.get();
     form->ScratchFolder = diaryFolder;
+    form->LoadFromMemory = loadFromMemory;
     source->form = form.get();
     std::vector<std::string> statuses;
     form->OnStatus = [&statuses](const QString& s) { statuses.push_back(s.toStdString()); };
@@ -110,6 +113,7 @@ class PrintJobs : public ::testing::Test {
 
   QTemporaryDir dir;
   std::string diaryFolder;
+  bool loadFromMemory = false;
   std::unique_ptr<DiaryStorage> storage;
   std::unique_ptr<ClickingSource> source;
   QPrinter printer{QPrinter::HighResolution};
@@ -272,6 +276,25 @@ TEST_F(PrintJobs, AnEntryPrintsAlsoWhenTheScratchFileCannotBeWritten) {
   const auto pages = PdfPages(dir.filePath("out/Diary-20240105.pdf"));
   ASSERT_EQ(pages.size(), 1u);
   EXPECT_EQ(pages[0], "Friday, January 5, 2024 Day 20240105 caf\xC3\xA9");
+}
+
+TEST_F(PrintJobs, LoadingFromMemoryWritesNoScratchFileAndPrintsTheSame) {
+  // A link under the scratch file's name catches any write through it: the
+  // text would land in the link's target.
+  const std::string trap = dir.filePath("trap.rtf").toStdString();
+  { std::ofstream(trap, std::ios::binary); }
+  std::filesystem::create_symlink(trap, diaryFolder + kScratchFileName);
+  loadFromMemory = true;
+  Run(kModeMultipleMerge, kMon, kFri);
+  EXPECT_EQ(form->StatusText().toStdString(), kStatusCompleted);
+  const auto pages = PdfPages(Pdf());
+  ASSERT_FALSE(pages.empty());
+  std::string all;
+  for (const auto& page : pages) all += page + "\n";
+  for (Date day : {kMon, kWed, kFri})
+    EXPECT_NE(all.find("Day " + DateToKey(day)), std::string::npos) << DateToKey(day);
+  EXPECT_TRUE(std::filesystem::is_symlink(diaryFolder + kScratchFileName));
+  EXPECT_EQ(std::filesystem::file_size(trap), 0u);
 }
 
 TEST_F(PrintJobs, DateLinesAreArialWhateverFontsTheEntryEditorsPageHas) {

@@ -86,6 +86,39 @@ TEST_F(DiaryProtectionTest, NoFileHoldsEntryTextAfterSavesRemovalsAndRebuild) {
     EXPECT_EQ(s->CurrentEntryText(), Rtf("Albatross morning"));
 }
 
+TEST_F(DiaryProtectionTest, AFilesTextSealedWithTheTableKeyOpensOnlyWithThatKeyAndBinding) {
+    auto s = OpenDiary(dir.path());
+    std::string sealed, text;
+    EXPECT_FALSE(s->DiaryEngine.SealOwnText("Gannet", "copy 1", sealed)) << "a plain diary has no key";
+    s->ChangePassword("SECRET");
+    ASSERT_TRUE(s->DiaryEngine.SealOwnText("Gannet dawn", "copy 1", sealed));
+    EXPECT_EQ(sealed.find("Gannet"), std::string::npos);
+    ASSERT_TRUE(s->DiaryEngine.OpenOwnText(sealed, "copy 1", text));
+    EXPECT_EQ(text, "Gannet dawn");
+
+    std::string damaged = sealed;
+    damaged[damaged.size() / 2] ^= 1;
+    struct Case {
+        const char* name;
+        std::string stored, binding;
+    } cases[] = {{"another binding", sealed, "copy 2"},
+                 {"a damaged seal", damaged, "copy 1"},
+                 {"no seal at all", "Gannet dawn", "copy 1"}};
+    for (const Case& c : cases) EXPECT_FALSE(s->DiaryEngine.OpenOwnText(c.stored, c.binding, text)) << c.name;
+
+    // Locked (a wrong password): neither sealing nor opening.
+    s.reset();
+    xb::xb_SetPassword("");
+    s = OpenDiary(dir.path());
+    ASSERT_FALSE(s->UsePassword("WRONG"));
+    std::string other;
+    EXPECT_FALSE(s->DiaryEngine.SealOwnText("Gannet", "copy 1", other));
+    EXPECT_FALSE(s->DiaryEngine.OpenOwnText(sealed, "copy 1", text));
+    ASSERT_TRUE(s->UsePassword("SECRET"));
+    ASSERT_TRUE(s->DiaryEngine.OpenOwnText(sealed, "copy 1", text));
+    EXPECT_EQ(text, "Gannet dawn");
+}
+
 TEST_F(DiaryProtectionTest, AKeyFileWithoutItsTableIsDamageNotAFirstStart) {
     {
         auto s = OpenDiary(dir.path());
