@@ -90,52 +90,68 @@ int main(int argc, char** argv) {
         }
     }
 
-    DiaryStorage s(folder);
-    if (!s.OpenDiaryFile()) return 1;
-    DiarySearch search(s);
-    const Date shown{2030, 1, 1};
-    const int rounds = 7;
-    std::vector<double> none, lastOne, readOnly, parseOnly;
+    // The same walk twice: on the diary as written, then after a password
+    // has sealed every text.
     bool ok = true;
-    for (int r = 0; r < rounds; ++r) {
-        s.FindDateRecord(shown);
-        auto t0 = Clock::now();
-        const SearchStep a = search.FindEntryContaining("zebra crossing", shown);
-        none.push_back(MillisSince(t0));
-        ok = ok && !a.found && a.message == kNoMatchesText;
-
-        t0 = Clock::now();
-        const SearchStep b = search.FindEntryContaining("XYLOPHONE", shown);
-        lastOne.push_back(MillisSince(t0));
-        ok = ok && b.found && b.day == last;
-
-        // The parts: reading every stored text, and reading plus parsing.
-        t0 = Clock::now();
-        size_t read = 0;
-        s.DiaryEngine.SetOrder(1);
-        for (s.DiaryTable.First(); !s.DiaryTable.Eof(); s.DiaryTable.Next()) read += s.DiaryTable.FieldText("ENTRY").size();
-        readOnly.push_back(MillisSince(t0));
-        ok = ok && read == total;
-
-        TRTFText doc;
-        TRTFTextIo io(doc);
-        t0 = Clock::now();
-        for (s.DiaryTable.First(); !s.DiaryTable.Eof(); s.DiaryTable.Next()) {
-            doc.ClearDocument();
-            io.LoadFromBytes(s.DiaryTable.FieldText("ENTRY"));
+    auto measure = [&](const char* title, const char* goal, const std::string& password) {
+        DiaryStorage s(folder);
+        if (!s.OpenDiaryFile() || (!password.empty() && !s.UsePassword(password))) {
+            ok = false;
+            return;
         }
-        parseOnly.push_back(MillisSince(t0));
+        DiarySearch search(s);
+        const Date shown{2030, 1, 1};
+        const int rounds = 7;
+        std::vector<double> none, lastOne, readOnly, parseOnly;
+        for (int r = 0; r < rounds; ++r) {
+            s.FindDateRecord(shown);
+            auto t0 = Clock::now();
+            const SearchStep a = search.FindEntryContaining("zebra crossing", shown);
+            none.push_back(MillisSince(t0));
+            ok = ok && !a.found && a.message == kNoMatchesText;
+
+            t0 = Clock::now();
+            const SearchStep b = search.FindEntryContaining("XYLOPHONE", shown);
+            lastOne.push_back(MillisSince(t0));
+            ok = ok && b.found && b.day == last;
+
+            // The parts: reading every stored text, and reading plus parsing.
+            t0 = Clock::now();
+            size_t read = 0;
+            s.DiaryEngine.SetOrder(1);
+            for (s.DiaryTable.First(); !s.DiaryTable.Eof(); s.DiaryTable.Next())
+                read += s.DiaryTable.FieldText("ENTRY").size();
+            readOnly.push_back(MillisSince(t0));
+            ok = ok && read == total;
+
+            TRTFText doc;
+            TRTFTextIo io(doc);
+            t0 = Clock::now();
+            for (s.DiaryTable.First(); !s.DiaryTable.Eof(); s.DiaryTable.Next()) {
+                doc.ClearDocument();
+                io.LoadFromBytes(s.DiaryTable.FieldText("ENTRY"));
+            }
+            parseOnly.push_back(MillisSince(t0));
+        }
+        std::printf("%s: %d entries, %.0f bytes each on average, %.1f MB in all (median of %d)\n", title, count,
+                    double(total) / count, total / 1e6, rounds);
+        std::printf("%-46s %10s %10s\n", "operation", "ms", "goal ms");
+        std::printf("%-46s %10.1f %10s\n", "whole walk, text in no entry", Median(none), goal);
+        std::printf("%-46s %10.1f %10s\n", "walk to a text in the last entry only", Median(lastOne), goal);
+        std::printf("%-46s %10.1f %10s\n", "  of which: reading every stored text", Median(readOnly), "");
+        std::printf("%-46s %10.1f %10s\n", "  reading and parsing every text", Median(parseOnly), "");
+        std::printf("%-46s %10.2f %10s\n\n", "per entry, whole walk (us)", Median(none) * 1000 / count, "");
+    };
+    measure("search across entries", "300", "");
+    {
+        DiaryStorage s(folder);
+        s.DailyBackups = false;
+        if (!s.OpenDiaryFile()) return 1;
+        s.ChangePassword("secret");
     }
+    measure("search across entries, password set (texts sealed)", "400", "secret");
     std::filesystem::remove_all(folder);
 
-    std::printf("search across entries: %d entries, %.0f bytes each on average, %.1f MB in all (median of %d)\n",
-                count, double(total) / count, total / 1e6, rounds);
-    std::printf("%-46s %10s %10s\n", "operation", "ms", "goal ms");
-    std::printf("%-46s %10.1f %10s\n", "whole walk, text in no entry", Median(none), "300");
-    std::printf("%-46s %10.1f %10s\n", "walk to a text in the last entry only", Median(lastOne), "300");
-    std::printf("%-46s %10.1f %10s\n", "  of which: reading every stored text", Median(readOnly), "");
-    std::printf("%-46s %10.1f %10s\n", "  reading and parsing every text", Median(parseOnly), "");
-    std::printf("%-46s %10.2f %10s\n", "per entry, whole walk (us)", Median(none) * 1000 / count, "");
     if (!ok) {
         std::printf("WRONG RESULT: the walks did not find what they should\n");
         return 1;
