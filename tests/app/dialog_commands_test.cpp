@@ -19,25 +19,7 @@
 namespace quill {
 namespace {
 
-// Runs ACT on the modal dialog of type T as soon as it is shown; gives up
-// (and fails) when none appears.
-template <class T>
-void WhenShown(std::function<void(T*)> act) {
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, tries, poll] {
-        if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            act(d);
-            *poll = nullptr;
-        } else if (++*tries < 300) {
-            QTimer::singleShot(10, [poll] { if (*poll) (*poll)(); });
-        } else {
-            ADD_FAILURE() << "the dialog was not shown";
-            *poll = nullptr;
-        }
-    };
-    QTimer::singleShot(0, [poll] { if (*poll) (*poll)(); });
-}
+using test::WhenShown;
 
 class DialogCommandsTest : public test::DiaryWindowTest {
 protected:

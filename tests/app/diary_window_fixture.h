@@ -7,6 +7,9 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <functional>
+#include <memory>
 #include <fstream>
 #include <iterator>
 
@@ -18,6 +21,26 @@ namespace quill::test {
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Runs ACT on the modal dialog of type T as soon as it is shown; gives up
+// (and fails) when none appears.
+template <class T>
+void WhenShown(std::function<void(T*)> act) {
+    auto tries = std::make_shared<int>(0);
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [act, tries, poll] {
+        if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            act(d);
+            *poll = nullptr;
+        } else if (++*tries < 300) {
+            QTimer::singleShot(10, [poll] { if (*poll) (*poll)(); });
+        } else {
+            ADD_FAILURE() << "the dialog was not shown";
+            *poll = nullptr;
+        }
+    };
+    QTimer::singleShot(0, [poll] { if (*poll) (*poll)(); });
 }
 
 class DiaryWindowTest : public ::testing::Test {

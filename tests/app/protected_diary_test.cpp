@@ -28,23 +28,7 @@
 namespace quill {
 namespace {
 
-template <class T>
-void WhenShown(std::function<void(T*)> act) {
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, tries, poll] {
-        if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            act(d);
-            *poll = nullptr;
-        } else if (++*tries < 300) {
-            QTimer::singleShot(10, [poll] { if (*poll) (*poll)(); });
-        } else {
-            ADD_FAILURE() << "the dialog was not shown";
-            *poll = nullptr;
-        }
-    };
-    QTimer::singleShot(0, [poll] { if (*poll) (*poll)(); });
-}
+using test::WhenShown;
 
 // Every file under FOLDER (backups included) that holds one of WORDS as
 // plain bytes, as "file: word".
