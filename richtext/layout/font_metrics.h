@@ -32,7 +32,8 @@ struct TFontMeasures {
 class TFontMetrics {
  public:
   virtual ~TFontMetrics() = default;
-  // The measures of SPEC; implementations may cache, callers cache too.
+  // The measures of one font selection; implementations may cache, callers
+  // cache too.
   virtual TFontMeasures Measure(const TFontSpec& spec) = 0;
 };
 
