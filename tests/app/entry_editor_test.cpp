@@ -57,10 +57,12 @@ TEST_F(EntryEditorTest, TheEntryEditorAndTheHiddenEditorAreSetUpForTheDiary) {
     EXPECT_EQ(e.Font().size, 8);
     EXPECT_EQ(e.Font().color, 0u);
     EXPECT_EQ(e.Font().style, 0);
-    // Today's page is new and empty, in the editor's font.
+    // Today's page is new and empty, in the user's default font, which the
+    // window's first layout (it puts the caret at the start) keeps.
     EXPECT_TRUE(e.IsTextEmpty());
-    EXPECT_EQ(e.RtfText().header.FontName(e.CurrentAttributes().font), "Arial");
-    EXPECT_EQ(e.CurrentAttributes().size, 8);
+    EXPECT_EQ(e.RtfText().header.FontName(e.CurrentAttributes().font), w.window->DefFontName);
+    EXPECT_EQ(e.CurrentAttributes().size, w.window->DefFontSize);
+    EXPECT_NE(w.window->DefFontSize, e.Font().size) << "the case shows nothing";
     EXPECT_FALSE(Pending());
 
     TRichText& hidden = *w.window->RichTextAllPurpose;

@@ -151,6 +151,24 @@ TEST(Editing, SetCurrentAttributesFormatsTheSelection) {
   EXPECT_EQ(l->attribs[1].style, csBold);
 }
 
+// A new day's page is given the user's default font before anything is
+// typed; moving the caret on the empty page (the window's resize goes to the
+// start) must not lose it.
+TEST(Editing, FormatSetOnAnEmptyLineSurvivesCaretMoves) {
+  TInputRig rig("#");
+  TCharAttr big = rig.input->typingAttr;
+  big.size = 14;
+  big.style = csBold;
+  ASSERT_TRUE(rig.input->SetCurrentAttributes(big));
+  Press(*rig.input, {K(TKey::Home), K(TKey::End)});
+  EXPECT_EQ(rig.input->typingAttr.size, 14);
+  EXPECT_EQ(rig.input->typingAttr.style, csBold);
+  rig.input->InputChar('x');
+  const TLine* l = rig.doc.firstParagraph->firstLine;
+  ASSERT_EQ(l->length, 1);
+  EXPECT_EQ(l->attribs[0].size, 14);
+}
+
 TEST(Editing, ReadOnlyChangesNothing) {
   TInputRig rig("ab#|cd");
   rig.input->readOnly = true;
