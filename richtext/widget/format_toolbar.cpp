@@ -347,7 +347,12 @@ void TFormatToolBar::ShowAttributes(const TCharAttr& attr) {
   const int sizeRow = fontSize_->findText(size);
   fontSize_->setCurrentIndex(sizeRow);
   if (sizeRow < 0) fontSize_->setEditText(size);
-  textColor_->setCurrentIndex(textColor_->findData(int(attr.TextColor())));
+  int colorRow = textColor_->findData(int(attr.TextColor()));
+  // Entry 15 (black again, the default font's colour) is not listed: the
+  // list shows the first entry of the same colour.
+  for (int i = 0; colorRow < 0 && i < textColor_->count(); ++i)
+    if (editor_->PaletteColor(textColor_->itemData(i).toInt()) == editor_->PaletteColor(attr.TextColor())) colorRow = i;
+  textColor_->setCurrentIndex(colorRow);
   backColor_->setCurrentIndex(backColor_->findData(int(attr.BackColor())));
   bold_->setChecked(attr.style & csBold);
   italic_->setChecked(attr.style & csItalic);

@@ -92,6 +92,20 @@ TEST(FormatToolBar, FollowsTheCaretThroughParagraphsOfDifferentFormats) {
   EXPECT_EQ(c.changes, 0);
 }
 
+// The default font's colour is entry 15, black again, which the list does
+// not hold: the list shows black rather than nothing.
+TEST(FormatToolBar, ColourEntryFifteenShowsAsTheSameColour) {
+  TempFolder folder;
+  ChromeUnderTest c;
+  c.Load(folder, test::kFormattedEntry);
+  c.ClickAt(0, 3);
+  TCharAttr a = c.editor->CurrentAttributes();
+  a.SetTextColor(15);
+  c.editor->SetCurrentAttributes(a);
+  ASSERT_GE(c.bar->TextColorList()->currentIndex(), 0);
+  EXPECT_EQ(c.editor->PaletteColor(c.bar->TextColorList()->currentData().toInt()), MakeRGB(0, 0, 0));
+}
+
 TEST(FormatToolBar, CommandsChangeExactlyTheSelectionAndNotify) {
   struct Case {
     const char* name;
