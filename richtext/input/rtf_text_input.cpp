@@ -169,23 +169,10 @@ bool TRTFTextInput::SetCurrentAttributes(const TCharAttr& attr) {
   // An empty line keeps the format in its first slot, where every caret
   // move reads it back: a new page's default font outlives the first move.
   const TDocPos c = doc_.PositionAt(cursor_.paragraph, cursor_.position, atLineEnd_);
-  if (!HasSelection() && c.line && c.line->length == 0 && c.line->attribs) {
-    TCharAttr& slot = c.line->attribs[0];
-    slot.font = attr.font;
-    slot.colors = attr.colors;
-    slot.style = attr.style;
-    slot.marks = attr.marks;
-    slot.size = attr.size;
-  }
+  if (!HasSelection() && c.line && c.line->length == 0 && c.line->attribs) CopyFormat(c.line->attribs[0], attr);
   if (HasSelection()) {
     RecordEdit(TEditKind::Other);
-    doc_.ChangeAttributes(SelectionStart(), SelectionEnd(), [&attr](TCharAttr& a) {
-      a.font = attr.font;
-      a.colors = attr.colors;
-      a.style = attr.style;
-      a.marks = attr.marks;
-      a.size = attr.size;
-    });
+    doc_.ChangeAttributes(SelectionStart(), SelectionEnd(), [&attr](TCharAttr& a) { CopyFormat(a, attr); });
     AfterOwnEdit();
   }
   return true;

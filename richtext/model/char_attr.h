@@ -55,4 +55,14 @@ inline bool SameFormat(const TCharAttr& a, const TCharAttr& b) {
          a.marks == b.marks && a.size == b.size;
 }
 
+// Gives TO the format of FROM (the five fields SameFormat compares); its
+// layout fields, spare and extra stay.
+inline void CopyFormat(TCharAttr& to, const TCharAttr& from) {
+  to.font = from.font;
+  to.colors = from.colors;
+  to.style = from.style;
+  to.marks = from.marks;
+  to.size = from.size;
+}
+
 }  // namespace quill
