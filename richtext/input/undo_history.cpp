@@ -9,20 +9,7 @@ TDocSnapshot TDocSnapshot::Take(const TRTFText& doc, const TParagraph* cursorPar
   int index = 0;
   for (const TParagraph* p = doc.firstParagraph; p; p = p->next, ++index) {
     Paragraph& q = s.paragraphs.emplace_back();
-    q.firstIndent = p->firstIndent;
-    q.leftIndent = p->leftIndent;
-    q.rightIndent = p->rightIndent;
-    q.spaceBefore = p->spaceBefore;
-    q.spaceAfter = p->spaceAfter;
-    q.lineSpacing = p->lineSpacing;
-    q.alignment = p->alignment;
-    q.flags = p->flags;
-    q.borderFlags = p->borderFlags;
-    q.borderStyle = p->borderStyle;
-    q.borderWidth = p->borderWidth;
-    q.borderSpacingColor = p->borderSpacingColor;
-    q.reserved[0] = p->reserved[0];
-    q.reserved[1] = p->reserved[1];
+    CopyParagraphProperties(q, *p);
     q.tabMask = p->tabMask;
     for (const TLine* l = p->firstLine; l; l = l->next) {
       q.text.append(l->Text());
@@ -55,20 +42,7 @@ TParagraph* TDocSnapshot::Restore(TRTFText& doc) const {
         p->prev = last;
       }
       last = p;
-      p->firstIndent = q.firstIndent;
-      p->leftIndent = q.leftIndent;
-      p->rightIndent = q.rightIndent;
-      p->spaceBefore = q.spaceBefore;
-      p->spaceAfter = q.spaceAfter;
-      p->lineSpacing = q.lineSpacing;
-      p->alignment = q.alignment;
-      p->flags = q.flags;
-      p->borderFlags = q.borderFlags;
-      p->borderStyle = q.borderStyle;
-      p->borderWidth = q.borderWidth;
-      p->borderSpacingColor = q.borderSpacingColor;
-      p->reserved[0] = q.reserved[0];
-      p->reserved[1] = q.reserved[1];
+      CopyParagraphProperties(*p, q);
       p->tabMask = q.tabMask;
       if (p->firstLine->attribs) p->firstLine->attribs[0] = q.emptyFormat;
       // Insert run by run so that every character gets its own attribute.
@@ -132,23 +106,21 @@ void TUndoHistory::AfterEdit(const TParagraph* paragraph, int offset) {
 }
 
 TParagraph* TUndoHistory::Undo(TRTFText& doc, const TParagraph* cursorParagraph, int cursorOffset, int& offset) {
-  if (undo_.empty()) return nullptr;
-  TDocSnapshot now = TDocSnapshot::Take(doc, cursorParagraph, cursorOffset);
-  TParagraph* p = undo_.back().Restore(doc);
-  offset = undo_.back().cursorOffset;
-  undo_.pop_back();
-  redo_.push_back(std::move(now));
-  Break();
-  return p;
+  return Step(undo_, redo_, doc, cursorParagraph, cursorOffset, offset);
 }
 
 TParagraph* TUndoHistory::Redo(TRTFText& doc, const TParagraph* cursorParagraph, int cursorOffset, int& offset) {
-  if (redo_.empty()) return nullptr;
+  return Step(redo_, undo_, doc, cursorParagraph, cursorOffset, offset);
+}
+
+TParagraph* TUndoHistory::Step(std::vector<TDocSnapshot>& from, std::vector<TDocSnapshot>& to, TRTFText& doc,
+                               const TParagraph* cursorParagraph, int cursorOffset, int& offset) {
+  if (from.empty()) return nullptr;
   TDocSnapshot now = TDocSnapshot::Take(doc, cursorParagraph, cursorOffset);
-  TParagraph* p = redo_.back().Restore(doc);
-  offset = redo_.back().cursorOffset;
-  redo_.pop_back();
-  undo_.push_back(std::move(now));
+  TParagraph* p = from.back().Restore(doc);
+  offset = from.back().cursorOffset;
+  from.pop_back();
+  to.push_back(std::move(now));
   Break();
   return p;
 }

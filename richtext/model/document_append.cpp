@@ -155,23 +155,6 @@ class TTableMapper {
   std::array<uint32_t, kTabCount> tabBit_{};
 };
 
-void CopyParagraphProperties(TParagraph* to, const TParagraph* from) {
-  to->firstIndent = from->firstIndent;
-  to->leftIndent = from->leftIndent;
-  to->rightIndent = from->rightIndent;
-  to->spaceBefore = from->spaceBefore;
-  to->spaceAfter = from->spaceAfter;
-  to->lineSpacing = from->lineSpacing;
-  to->alignment = from->alignment;
-  to->flags = from->flags;
-  to->borderFlags = from->borderFlags;
-  to->borderStyle = from->borderStyle;
-  to->borderWidth = from->borderWidth;
-  to->borderSpacingColor = from->borderSpacingColor;
-  to->reserved[0] = from->reserved[0];
-  to->reserved[1] = from->reserved[1];
-}
-
 int LineCapacity(const TLine* line) { return std::min(line->length + 2, kMaxLineCapacity); }
 
 template <class T>
@@ -342,7 +325,7 @@ void TDocumentAppender::FastAppendText(const TRTFText& source) {
         doc.pendingChain = head;
       }
       tail = np;
-      CopyParagraphProperties(np, sp);
+      CopyParagraphProperties(*np, *sp);
       TLine* nl = np->firstLine;
       for (; sl; sl = sl->next) {
         if (sl != sp->firstLine) nl = doc.NewLine(nl, LineCapacity(sl));

@@ -137,4 +137,25 @@ struct TParagraph {
   void MarkForLayout() { layoutState |= lsAll; }
 };
 
+// Copies a paragraph's properties but its tab mask (which refers to a
+// document's tab table) between paragraphs and records that keep them
+// (copies, undo steps).
+template <class To, class From>
+void CopyParagraphProperties(To& to, const From& from) {
+  to.firstIndent = from.firstIndent;
+  to.leftIndent = from.leftIndent;
+  to.rightIndent = from.rightIndent;
+  to.spaceBefore = from.spaceBefore;
+  to.spaceAfter = from.spaceAfter;
+  to.lineSpacing = from.lineSpacing;
+  to.alignment = from.alignment;
+  to.flags = from.flags;
+  to.borderFlags = from.borderFlags;
+  to.borderStyle = from.borderStyle;
+  to.borderWidth = from.borderWidth;
+  to.borderSpacingColor = from.borderSpacingColor;
+  to.reserved[0] = from.reserved[0];
+  to.reserved[1] = from.reserved[1];
+}
+
 }  // namespace quill
