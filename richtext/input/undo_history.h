@@ -67,6 +67,9 @@ class TUndoHistory {
 
  private:
   void Trim();
+  // Restores the last state of FROM and keeps the present one in TO.
+  TParagraph* Step(std::vector<TDocSnapshot>& from, std::vector<TDocSnapshot>& to, TRTFText& doc,
+                   const TParagraph* cursorParagraph, int cursorOffset, int& offset);
   std::vector<TDocSnapshot> undo_, redo_;
   TEditKind lastKind_ = TEditKind::None;
   const TParagraph* lastParagraph_ = nullptr;
