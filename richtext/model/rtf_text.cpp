@@ -467,27 +467,27 @@ TFootnote* TRTFText::AddFootnote(uint8_t mark, int32_t number, std::string text)
   return f;
 }
 
-void TRTFText::DeleteFootnote(TFootnote* f) {
-  if (!f) return;
-  if (f == lastFootnote_) lastFootnote_ = f->prev;
-  if (f->prev)
-    f->prev->next = f->next;
-  else if (firstFootnote == f)
-    firstFootnote = f->next;
-  if (f->next) f->next->prev = f->prev;
-  delete f;
+namespace {
+
+// Unlinks one record of a footnote or object chain, keeping the chain's
+// head and remembered end right, and frees it.
+template <class T>
+void DeleteRecord(T*& first, T*& last, T* r) {
+  if (!r) return;
+  if (r == last) last = r->prev;
+  if (r->prev)
+    r->prev->next = r->next;
+  else if (first == r)
+    first = r->next;
+  if (r->next) r->next->prev = r->prev;
+  delete r;
 }
 
-void TRTFText::DeleteObject(TTextObject* o) {
-  if (!o) return;
-  if (o == lastObject_) lastObject_ = o->prev;
-  if (o->prev)
-    o->prev->next = o->next;
-  else if (firstObject == o)
-    firstObject = o->next;
-  if (o->next) o->next->prev = o->prev;
-  delete o;
-}
+}  // namespace
+
+void TRTFText::DeleteFootnote(TFootnote* f) { DeleteRecord(firstFootnote, lastFootnote_, f); }
+
+void TRTFText::DeleteObject(TTextObject* o) { DeleteRecord(firstObject, lastObject_, o); }
 
 TFootnote* TRTFText::FindFootnote(uint16_t id) const {
   if (id == 0) return nullptr;
