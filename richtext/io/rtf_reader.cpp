@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "richtext/io/picture_file.h"
+#include "richtext/io/rounded_div.h"
 
 namespace quill {
 
@@ -778,9 +779,7 @@ void TRTFReader::CellEnd() {
     const int64_t edge = cells_[size_t(cellNumber_)].rightEdge;
     // Rounded, as the writer rounds the edge it makes of the share: a table
     // saved again keeps its edges.
-    const int64_t reach = 255 * edge;
-    const int64_t rounded = reach >= 0 ? (reach + widestEdge_ / 2) / widestEdge_ : -((-reach + widestEdge_ / 2) / widestEdge_);
-    share = int(std::clamp<int64_t>(rounded - shareTotal_, 1, 255));
+    share = int(std::clamp<int64_t>(RoundedDiv(255 * edge, widestEdge_) - shareTotal_, 1, 255));
   }
   const int start = std::min(shareTotal_, 255);
   // A cell's decimal tab stop comes from the tab words in that cell: each

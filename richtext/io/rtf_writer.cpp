@@ -4,6 +4,8 @@
 #include <charconv>
 #include <climits>
 
+#include "richtext/io/rounded_div.h"
+
 namespace quill {
 
 namespace {
@@ -22,9 +24,6 @@ void AppendInt(std::string& s, long long v) {
   auto r = std::to_chars(buf, buf + sizeof buf, v);
   s.append(buf, size_t(r.ptr - buf));
 }
-
-// n / d rounded to the nearest whole number, halves away from zero (d > 0).
-long long RoundedDiv(long long n, long long d) { return n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d); }
 
 void AppendWord(std::string& s, std::string_view word, long long v) {
   s += word;
