@@ -483,21 +483,24 @@ void IndexFirst(Map& map, uint16_t number, const Record* r) {
 }
 }  // namespace
 
+void TRTFWriter::IndexRecords() {
+  if (indexed_) return;
+  indexed_ = true;
+  for (const TFootnote* f = doc_.firstFootnote; f; f = f->next) IndexFirst(footnotes_, f->id, f);
+  for (const TTextObject* o = doc_.firstObject; o; o = o->next) {
+    IndexFirst(objectsByKey_, o->key, o);
+    IndexFirst(objectsById_, o->id, o);
+  }
+}
+
 const TFootnote* TRTFWriter::FootnoteWithId(uint16_t id) {
-  if (!indexed_) ObjectWith(0, 0);
+  IndexRecords();
   const auto it = footnotes_.find(id);
   return it == footnotes_.end() ? nullptr : it->second;
 }
 
 const TTextObject* TRTFWriter::ObjectWith(uint16_t key, uint16_t id) {
-  if (!indexed_) {
-    indexed_ = true;
-    for (const TFootnote* f = doc_.firstFootnote; f; f = f->next) IndexFirst(footnotes_, f->id, f);
-    for (const TTextObject* o = doc_.firstObject; o; o = o->next) {
-      IndexFirst(objectsByKey_, o->key, o);
-      IndexFirst(objectsById_, o->id, o);
-    }
-  }
+  IndexRecords();
   const auto& map = key ? objectsByKey_ : objectsById_;
   const auto it = map.find(key ? key : id);
   return it == map.end() ? nullptr : it->second;

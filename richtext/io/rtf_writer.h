@@ -63,6 +63,8 @@ class TRTFWriter : public TTextWriter {
   // anchor: a page with many footnotes saves in linear time.
   const TFootnote* FootnoteWithId(uint16_t id);
   const TTextObject* ObjectWith(uint16_t key, uint16_t id);
+  // Builds the maps above on the first anchor written.
+  void IndexRecords();
 
   std::vector<Group> groups_;
   // The reader keeps spacing across groups, so it is tracked outside them.
