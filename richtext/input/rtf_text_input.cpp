@@ -44,6 +44,7 @@ TRTFTextInput::TRTFTextInput(TRTFText& document, TInputLayout* layout, TClipboar
 
 void TRTFTextInput::Reset() {
   generation_ = doc_.Generation();
+  externalEdit_ = false;
   cursor_ = {doc_.firstParagraph, 0};
   atLineEnd_ = false;
   hasSelection_ = false;
@@ -59,6 +60,18 @@ void TRTFTextInput::Reset() {
 }
 
 void TRTFTextInput::Sync() {
+  if (doc_.Generation() != generation_ && externalEdit_ && cursor_.paragraph) {
+    // The edit announced by BeforeExternalEdit freed paragraphs: its undo
+    // step and the ones before stay; the cursor and selection may point
+    // into freed paragraphs, and the caller puts the cursor anew.
+    externalEdit_ = false;
+    generation_ = doc_.Generation();
+    RemoveSelection();
+    cursor_ = {doc_.firstParagraph, 0};
+    atLineEnd_ = false;
+    lastInputParagraph_ = nullptr;
+    return;
+  }
   if (doc_.Generation() != generation_ || !cursor_.paragraph) {
     // The document was cleared or reloaded behind this layer's back.
     Reset();
@@ -104,6 +117,7 @@ TTextPos TRTFTextInput::SelectionEnd() {
 
 void TRTFTextInput::SetSelection(TTextPos anchor, TTextPos end) {
   Sync();
+  externalEdit_ = false;  // the caller's placement after its edit ends it
   if (!anchor.paragraph || !end.paragraph) return;
   anchor.position = std::clamp(anchor.position, 0, anchor.paragraph->TextLength());
   end.position = std::clamp(end.position, 0, end.paragraph->TextLength());
@@ -130,6 +144,7 @@ void TRTFTextInput::SelectAll() {
 
 void TRTFTextInput::SetCursor(TTextPos pos, bool atLineEnd) {
   Sync();
+  externalEdit_ = false;  // the caller's placement after its edit ends it
   if (!pos.paragraph) return;
   RemoveSelection();
   cursor_ = {pos.paragraph, std::clamp(pos.position, 0, pos.paragraph->TextLength())};
@@ -407,6 +422,7 @@ void TRTFTextInput::MovePage(bool down, bool shift) {
 // ---- editing ---------------------------------------------------------------------------
 
 void TRTFTextInput::AfterOwnEdit() {
+  externalEdit_ = false;
   // A selection must not outlive the paragraphs it points into.
   if (doc_.Generation() != generation_) RemoveSelection();
   generation_ = doc_.Generation();
@@ -433,6 +449,7 @@ void TRTFTextInput::BeforeExternalEdit() {
   Sync();
   RecordEdit(TEditKind::Other);
   history_.AfterEdit(cursor_.paragraph, cursor_.position);
+  externalEdit_ = true;
 }
 
 bool TRTFTextInput::DeleteSelection() {

@@ -118,7 +118,9 @@ class TRTFTextInput {
   bool CanUndo() const { return history_.CanUndo(); }
   bool CanRedo() const { return history_.CanRedo(); }
   // Records the document before an edit made outside this layer (a
-  // replacement, a paragraph format), as one undo step.
+  // replacement, a paragraph format), as one undo step. An edit that frees
+  // paragraphs keeps the history; the caller then puts the cursor with
+  // SetCursor or SetSelection.
   void BeforeExternalEdit();
   TUndoHistory& History() { return history_; }
 
@@ -171,6 +173,9 @@ class TRTFTextInput {
   TClipboardPort* clipboard_;
   TUndoHistory history_;
   uint64_t generation_ = 0;
+  // Set by BeforeExternalEdit until the caller places the cursor or this
+  // layer edits: paragraphs freed meanwhile are that edit's, not a reload.
+  bool externalEdit_ = false;
 
   TTextPos cursor_;
   bool atLineEnd_ = false;

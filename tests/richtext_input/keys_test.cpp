@@ -216,5 +216,27 @@ TEST(Undo, CoversFormattingPasteAndDeletingAcrossParagraphs) {
   EXPECT_EQ(rig.doc.firstParagraph->firstLine->attribs[1].style, 0);
 }
 
+// An edit made outside the input layer (a replacement by the application)
+// that joins paragraphs is one undo step like any other, and the steps
+// before it stay.
+TEST(Undo, ExternalEditThatJoinsParagraphsKeepsTheHistory) {
+  TInputRig rig("#");
+  TRTFTextInput& in = *rig.input;
+  Press(in, Typed("ab"));
+  Press(in, {Ch(13)});
+  Press(in, Typed("cd"));
+  EXPECT_EQ(Show(in, rig.doc), "ab|cd#");
+  in.SetSelection({rig.doc.firstParagraph, 1}, {rig.doc.firstParagraph->next, 1});
+  in.BeforeExternalEdit();
+  const TTextPos from = rig.doc.DeleteRange(in.SelectionStart(), in.SelectionEnd());
+  const TTextPos after = rig.doc.InsertText(from, "X", nullptr);
+  in.SetCursor(after);
+  EXPECT_EQ(Show(in, rig.doc), "aX^#d");  // not laid out again yet
+  ASSERT_TRUE(in.Undo());
+  EXPECT_EQ(Show(in, rig.doc), "ab|c#d");
+  ASSERT_TRUE(in.Undo());
+  EXPECT_EQ(Show(in, rig.doc), "ab|#");
+}
+
 }  // namespace
 }  // namespace quill
