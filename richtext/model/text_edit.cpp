@@ -54,7 +54,7 @@ bool TRTFText::Precedes(const TTextPos& a, const TTextPos& b) const {
 
 TLine* TRTFText::SplitLine(TLine* line, int index) {
   const int n = line->length - index;
-  TLine* tail = NewLine(nullptr, std::min(n + 2, kMaxLineCapacity));
+  TLine* tail = NewLine(line, std::min(n + 2, kMaxLineCapacity));  // linked after line
   std::memcpy(tail->text, line->text + index, size_t(n));
   if (line->attribs && tail->attribs) {
     std::memcpy(static_cast<void*>(tail->attribs), line->attribs + index, size_t(n) * sizeof(TCharAttr));
@@ -65,10 +65,6 @@ TLine* TRTFText::SplitLine(TLine* line, int index) {
   tail->ascent = line->ascent;
   line->length = uint16_t(index);
   line->text[index] = 0;
-  tail->next = line->next;
-  tail->prev = line;
-  if (line->next) line->next->prev = tail;
-  line->next = tail;
   return tail;
 }
 
