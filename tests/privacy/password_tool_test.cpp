@@ -163,5 +163,20 @@ TEST_F(PasswordToolTest, EntryCommandsAskForThePassword) {
     EXPECT_EQ(r.status, 0) << r.out << r.err;
 }
 
+#ifdef QUILL_TOOL_HAS_PDF
+TEST_F(PasswordToolTest, PdfAsksForThePassword) {
+    ASSERT_EQ(Tool("--password-stdin password", "READ ME\n").status, 0);
+    const std::string pdf = dir_ + "out.pdf";
+    ToolRun r = Tool("--password-stdin pdf 20220701 " + pdf, "read me\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("wrong password"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    r = Tool("--password-stdin pdf 20220701 " + pdf, "READ ME\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "wrote " + pdf + "\n");
+    EXPECT_EQ(Slurp(pdf).rfind("%PDF", 0), 0u);
+}
+#endif
+
 }  // namespace
 }  // namespace quill
