@@ -93,9 +93,7 @@ int RunBackups(ToolContext& ctx) {
 int RunRestore(ToolContext& ctx) {
     return Guarded(ctx, [&] {
         if (ctx.args.size() != 1) throw Failure{2, "usage: restore DATE (a daily backup, as 'backups' lists it)"};
-        Date day;
-        if (!ParseKey(ctx.args[0], day))
-            throw Failure{2, "'" + ctx.args[0] + "' is not a date key (yyyymmdd, e.g. 20240105)"};
+        const Date day = DayArgument(ctx.args[0]);
         std::error_code ec;
         if (!std::filesystem::is_directory(ctx.diaryFolder, ec)) throw Failure{1, "no diary folder " + ctx.diaryFolder};
         RequireNotInUse(ctx.diaryFolder);

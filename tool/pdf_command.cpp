@@ -20,12 +20,6 @@ namespace {
 
 constexpr const char* kUsage = "usage: pdf [--separate] FROM [TO] FILE.pdf (FROM and TO as yyyymmdd)";
 
-Date DayArgument(const std::string& text) {
-    Date day;
-    if (!ParseKey(text, day)) throw Failure{2, "'" + text + "' is not a date key (yyyymmdd, e.g. 20240105)"};
-    return day;
-}
-
 // Opens the diary for reading only (printing changes nothing in it), with
 // the password asked for a protected one; printing needs the date order.
 std::unique_ptr<DiaryStorage> OpenToPrint(ToolContext& ctx) {

@@ -22,8 +22,13 @@ struct Failure {
     std::string message;
 };
 
-inline bool ParseKey(const std::string& text, Date& day) {
-    return text.size() == 8 && text.find_first_not_of("0123456789") == std::string::npos && KeyToDate(text, day);
+// The day a command-line date key (yyyymmdd) names; a usage failure when
+// TEXT is not one.
+inline Date DayArgument(const std::string& text) {
+    Date day;
+    if (text.size() != 8 || text.find_first_not_of("0123456789") != std::string::npos || !KeyToDate(text, day))
+        throw Failure{2, "'" + text + "' is not a date key (yyyymmdd, e.g. 20240105)"};
+    return day;
 }
 
 inline std::string Describe(const TXbError& e, const std::string& folder) {
