@@ -1081,14 +1081,13 @@ void RekeyIn(WorkArea& a, std::string_view newPassword) {
   if (toSealed) {
     // A key file made earlier in this run for the same password serves
     // again (the diary and its backups then share one).
-    bool reused = false;
-    for (const auto& d : DerivedKeys())
-      if (d.password == newPassword && !reused) {
-        newKeyFile = d.file;
-        newKey = d.key;
-        reused = true;
-      }
-    if (!reused) {
+    const auto& keys = DerivedKeys();
+    const auto known =
+        std::find_if(keys.begin(), keys.end(), [&](const DerivedKey& d) { return d.password == newPassword; });
+    if (known != keys.end()) {
+      newKeyFile = known->file;
+      newKey = known->key;
+    } else {
       newKeyFile = KeyFile::Create(newPassword, newKey);
       RememberKey(newPassword, newKeyFile, newKey);
     }
