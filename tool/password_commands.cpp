@@ -6,7 +6,6 @@
 
 #include "app/preferences_file.h"
 #include "privacy/password_setup.h"
-#include "privacy/password_verifier.h"
 #include "storage/diary_storage.h"
 #include "tool/password_prompt.h"
 #include "tool/storage_tool_support.h"
@@ -33,12 +32,8 @@ int RunPassword(ToolContext& ctx) {
         std::string current;
         if (s.Protected() || !stored.empty()) {
             current = ReadPassword(ctx, "Current password");
-            const bool right = s.Protected() ? s.UsePassword(current) : StoredPasswordAccepts(stored, current);
-            if (!right) {
-                throw Failure{1, std::string(current.empty() ? kPreviousPasswordRequiredMessage
-                                                             : kPreviousPasswordIncorrectMessage) +
-                                     "; nothing was changed"};
-            }
+            if (!GateOpens(s, stored, current))
+                throw Failure{1, std::string(OldPasswordRefusal(current)) + "; nothing was changed"};
         }
         const std::string wanted = ReadPassword(ctx, "New password (empty: no password)");
         if (!ctx.passwordFromStdin && ReadPassword(ctx, "New password again") != wanted)
