@@ -22,11 +22,7 @@ int RunPassword(ToolContext& ctx) {
         const std::string ini = folder + kPreferencesFileName;
         const std::string stored = ReadPreferences(ini).password;
         DiaryStorage s(folder);
-        if (!s.OpenDiaryFile()) {
-            throw Failure{1, s.LastErrorCode() == xb::XB_ERR_LOCKED
-                                 ? "the diary in " + folder + " is in use by a running program; close Quillbook and try again"
-                                 : "cannot open the diary: " + s.LastError()};
-        }
+        OpenForChanging(s, folder, "cannot open the diary: ");
         // The current password: the protected table judges it, else the
         // stored value in the preferences.
         std::string current;

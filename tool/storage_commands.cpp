@@ -128,11 +128,7 @@ int RunPut(ToolContext& ctx) {
         // The diary is opened and its password asked first: with
         // --password-stdin the password is the first line, the entry the rest.
         DiaryStorage s(ctx.diaryFolder);
-        if (!s.OpenDiaryFile()) {
-            throw Failure{1, s.LastErrorCode() == xb::XB_ERR_LOCKED
-                                 ? "the diary in " + ctx.diaryFolder + " is in use by a running program; close Quillbook and try again"
-                                 : "cannot open the diary: " + s.LastError()};
-        }
+        OpenForChanging(s, ctx.diaryFolder, "cannot open the diary: ");
         if (created) *ctx.out << "created a new diary in " << ctx.diaryFolder << '\n';
         UnlockDiary(ctx, s);
         if (!haveBytes) bytes = readEntry();

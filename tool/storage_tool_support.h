@@ -31,9 +31,12 @@ inline Date DayArgument(const std::string& text) {
     return day;
 }
 
+inline std::string InUse(const std::string& folder) {
+    return "the diary in " + folder + " is in use by a running program; close Quillbook and try again";
+}
+
 inline std::string Describe(const TXbError& e, const std::string& folder) {
-    if (e.Code() == xb::XB_ERR_LOCKED)
-        return "the diary in " + folder + " is in use by a running program; close Quillbook and try again";
+    if (e.Code() == xb::XB_ERR_LOCKED) return InUse(folder);
     if (e.Code() == xb::XB_ERR_READONLY || e.Code() == xb::XB_ERR_IO)
         return e.FullText() + " (is the diary folder read-only or the disk full?)";
     return e.FullText();
@@ -65,6 +68,16 @@ inline std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, b
     }
     if (unlockWith) UnlockDiary(*unlockWith, *s);
     return s;
+}
+
+// Opens the diary in FOLDER for changing it (DiaryStorage::OpenDiaryFile).
+// A running program's lock gives InUse; any other failure WHAT, the reason
+// and THEN.
+inline void OpenForChanging(DiaryStorage& s, const std::string& folder, const std::string& what,
+                            const std::string& then = "") {
+    if (s.OpenDiaryFile()) return;
+    if (s.LastErrorCode() == xb::XB_ERR_LOCKED) throw Failure{1, InUse(folder)};
+    throw Failure{1, what + s.LastError() + then};
 }
 
 // Creates FOLDER and its missing parents, each readable by the user alone,
