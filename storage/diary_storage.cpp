@@ -62,10 +62,8 @@ void DiaryStorage::CreateDiaryIndex() { DiaryEngine.IndexTag("", "DATE", "date",
 void DiaryStorage::SetAsideForeignIndex() {
     const std::string path = FindFileNoCase(folder_, kDiaryIndexName);
     if (path.empty()) return;
-    const int previous = xb::xb_Select(DiaryTable.WorkArea());
-    const std::vector<std::string> tags = xb::xb_IndexList();
-    std::string key = tags.empty() ? std::string() : xb::xb_IndexKey(1);
-    if (previous != 0 && previous != DiaryTable.WorkArea()) xb::xb_Select(previous);
+    const std::vector<std::string> tags = DiaryEngine.IndexList();
+    std::string key = tags.empty() ? std::string() : DiaryEngine.IndexKey(1);
     while (!key.empty() && key.back() == ' ') key.pop_back();
     for (char& c : key)
         if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
@@ -312,13 +310,7 @@ void DiaryStorage::ChangePassword(const std::string& newPassword, const std::fun
     if (!ok) RaiseEngineError();
 }
 
-std::string DiaryStorage::EngineDamageText() const {
-    if (!DiaryTable.Active()) return {};
-    const int previous = xb::xb_Select(DiaryTable.WorkArea());
-    std::string text = xb::xb_DamageText();
-    if (previous != 0 && previous != DiaryTable.WorkArea()) xb::xb_Select(previous);
-    return text;
-}
+std::string DiaryStorage::EngineDamageText() { return DiaryEngine.DamageText(); }
 
 namespace {
 
@@ -370,14 +362,6 @@ RebuildError::RebuildError(RebuildStep step, bool packed, bool openedAgain, std:
       openedAgain_(openedAgain),
       cause_(std::move(cause)) {}
 
-long DiaryStorage::PhysicalRecords() const {
-    if (!DiaryTable.Active()) return 0;
-    const int previous = xb::xb_Select(DiaryTable.WorkArea());
-    const long count = xb::xb_RecCount();
-    if (previous != 0 && previous != DiaryTable.WorkArea()) xb::xb_Select(previous);
-    return count;
-}
-
 bool DiaryStorage::ReopenAfterFailure(const std::string& filter, std::string& error) {
     try {
         if (DiaryTable.Active() && DiaryTable.State() != TDataSetState::dsBrowse) DiaryTable.Cancel();
@@ -413,7 +397,7 @@ RebuildResult DiaryStorage::PackAndRebuild(const RebuildListener& listener) {
     try {
         DiaryEngine.SetFilter("");
         RemoveKeylessRecords();
-        result.recordsBefore = PhysicalRecords();
+        result.recordsBefore = DiaryEngine.RecordCount();
         XbEnv1.SetDeleted(false);
         DiaryEngine.CloseIndexes();
         if (listener.idle) listener.idle();
@@ -432,7 +416,7 @@ RebuildResult DiaryStorage::PackAndRebuild(const RebuildListener& listener) {
         DiaryEngine.Pack();
         DiaryEngine.SetGaugeHook({});
         result.damage = EngineDamageText();
-        result.recordsAfter = PhysicalRecords();
+        result.recordsAfter = DiaryEngine.RecordCount();
         result.beforePack = SettleFilesBeforePack(folder_, kept);
         settled = true;
         step = RebuildStep::Index;

@@ -155,17 +155,16 @@ public:
     void ChangePassword(const std::string& newPassword, const std::function<void(int percent)>& progress = {});
 
     // What the engine last found damaged in the diary's files ("" = nothing).
-    std::string EngineDamageText() const;
+    std::string EngineDamageText();
 
 private:
     Date MoveToEnd(bool first);
-    long PhysicalRecords() const;
     // After a failed rebuild: the table opened again as at start-up and
     // FILTER set; false (with the reason) when it cannot be opened.
     bool ReopenAfterFailure(const std::string& filter, std::string& error);
     void BackupBeforeChange();
-    void CreateIndexAtOpen();
-    void SetAsideForeignIndex();  // an index that is not the diary's one  // CreateDiaryIndex that a full disk does not stop
+    void CreateIndexAtOpen();  // CreateDiaryIndex that a full disk does not stop
+    void SetAsideForeignIndex();  // an index that is not the diary's one
     // Makes sure the data set stands on KEY's record before a write that
     // expects it; returns whether it does.
     bool OnRecordOf(const std::string& key);

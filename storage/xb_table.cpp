@@ -215,6 +215,21 @@ bool TXbTable::OpenOwnText(std::string_view sealed, std::string_view binding, st
     return scope.own() && xb::xb_OpenOwnText(sealed, binding, text) != 0;
 }
 
+std::string TXbTable::DamageText() {
+    AreaScope scope(*this);
+    return scope.own() ? xb::xb_DamageText() : std::string();
+}
+
+long TXbTable::RecordCount() {
+    AreaScope scope(*this);
+    return scope.own() ? xb::xb_RecCount() : 0;
+}
+
+std::string TXbTable::IndexKey(int order) {
+    AreaScope scope(*this);
+    return scope.own() ? xb::xb_IndexKey(order) : std::string();
+}
+
 void TXbTable::SetGaugeHook(std::function<void(int)> hook) {
     AreaScope scope(*this);
     xb::xb_SetGaugeHook(std::move(hook));

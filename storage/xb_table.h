@@ -63,6 +63,13 @@ public:
     // false when the table is plain, locked, or the seal does not open.
     bool SealOwnText(std::string_view text, std::string_view binding, std::string& sealed);
     bool OpenOwnText(std::string_view sealed, std::string_view binding, std::string& text);
+    // What the engine found damaged and worked around when it opened the
+    // table or last packed it ("" when nothing, or the table is closed).
+    std::string DamageText();
+    // Physical records, deleted ones included; 0 when closed.
+    long RecordCount();
+    // The key expression of order ORDER (1 = the first tag); "" when closed.
+    std::string IndexKey(int order);
     // Progress 0-100 during pack, index builds and encryption; an empty
     // function stops the notifications.
     void SetGaugeHook(std::function<void(int)> hook);

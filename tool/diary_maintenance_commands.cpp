@@ -13,10 +13,6 @@
 namespace quill::tool {
 namespace {
 
-std::string InUse(const std::string& folder) {
-    return "the diary in " + folder + " is in use by a running program; close Quillbook and try again";
-}
-
 // Throws when a running program holds the diary; damage is not this
 // check's business.
 void RequireNotInUse(const std::string& folder) {
@@ -45,12 +41,9 @@ int RunRepair(ToolContext& ctx) {
         {
             DiaryStorage s(folder);
             s.DailyBackups = false;  // the copy above is this change's backup
-            if (!s.OpenDiaryFile()) {
-                if (s.LastErrorCode() == xb::XB_ERR_LOCKED) throw Failure{1, InUse(folder)};
-                throw Failure{1, "cannot repair the diary: " + s.LastError() +
-                                     "; the files are unchanged. Restore a backup (quillbook-tool backups, "
-                                     "quillbook-tool restore DATE)."};
-            }
+            OpenForChanging(s, folder, "cannot repair the diary: ",
+                            "; the files are unchanged. Restore a backup (quillbook-tool backups, "
+                            "quillbook-tool restore DATE).");
             for (const auto& note : s.OpenNotes()) *ctx.out << "mended: " << note << '\n';
             const std::string damage = s.RebuildDiary();
             if (!damage.empty()) *ctx.out << "kept as found: " << damage << '\n';
@@ -93,9 +86,7 @@ int RunBackups(ToolContext& ctx) {
 int RunRestore(ToolContext& ctx) {
     return Guarded(ctx, [&] {
         if (ctx.args.size() != 1) throw Failure{2, "usage: restore DATE (a daily backup, as 'backups' lists it)"};
-        Date day;
-        if (!ParseKey(ctx.args[0], day))
-            throw Failure{2, "'" + ctx.args[0] + "' is not a date key (yyyymmdd, e.g. 20240105)"};
+        const Date day = DayArgument(ctx.args[0]);
         std::error_code ec;
         if (!std::filesystem::is_directory(ctx.diaryFolder, ec)) throw Failure{1, "no diary folder " + ctx.diaryFolder};
         RequireNotInUse(ctx.diaryFolder);

@@ -6,7 +6,6 @@
 
 #include "app/preferences_file.h"
 #include "privacy/password_setup.h"
-#include "privacy/password_verifier.h"
 #include "storage/diary_storage.h"
 #include "tool/password_prompt.h"
 #include "tool/storage_tool_support.h"
@@ -23,22 +22,14 @@ int RunPassword(ToolContext& ctx) {
         const std::string ini = folder + kPreferencesFileName;
         const std::string stored = ReadPreferences(ini).password;
         DiaryStorage s(folder);
-        if (!s.OpenDiaryFile()) {
-            throw Failure{1, s.LastErrorCode() == xb::XB_ERR_LOCKED
-                                 ? "the diary in " + folder + " is in use by a running program; close Quillbook and try again"
-                                 : "cannot open the diary: " + s.LastError()};
-        }
+        OpenForChanging(s, folder, "cannot open the diary: ");
         // The current password: the protected table judges it, else the
         // stored value in the preferences.
         std::string current;
         if (s.Protected() || !stored.empty()) {
             current = ReadPassword(ctx, "Current password");
-            const bool right = s.Protected() ? s.UsePassword(current) : StoredPasswordAccepts(stored, current);
-            if (!right) {
-                throw Failure{1, std::string(current.empty() ? kPreviousPasswordRequiredMessage
-                                                             : kPreviousPasswordIncorrectMessage) +
-                                     "; nothing was changed"};
-            }
+            if (!GateOpens(s, stored, current))
+                throw Failure{1, std::string(OldPasswordRefusal(current)) + "; nothing was changed"};
         }
         const std::string wanted = ReadPassword(ctx, "New password (empty: no password)");
         if (!ctx.passwordFromStdin && ReadPassword(ctx, "New password again") != wanted)

@@ -5,6 +5,7 @@
 
 #include <iostream>
 
+#include "richtext/model/win1252_codec.h"
 #include "storage/diary_storage.h"
 #include "tool/storage_tool_support.h"
 
@@ -27,7 +28,7 @@ std::string FromUtf8(const std::string& in) {
         unsigned code = c & (0x3F >> extra);
         std::size_t j = i + 1;
         for (int k = 0; k < extra && j < in.size(); ++k, ++j) code = (code << 6) | (in[j] & 0x3F);
-        out += code <= 0xFF && extra > 0 ? static_cast<char>(code) : '?';
+        out += extra > 0 ? static_cast<char>(UnicodeToWin1252(code)) : '?';
         i = j;
     }
     return out;

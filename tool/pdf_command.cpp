@@ -20,26 +20,14 @@ namespace {
 
 constexpr const char* kUsage = "usage: pdf [--separate] FROM [TO] FILE.pdf (FROM and TO as yyyymmdd)";
 
-Date DayArgument(const std::string& text) {
-    Date day;
-    if (!ParseKey(text, day)) throw Failure{2, "'" + text + "' is not a date key (yyyymmdd, e.g. 20240105)"};
-    return day;
-}
-
-// Opens the diary for reading only: printing changes nothing in it.
-std::unique_ptr<DiaryStorage> OpenToPrint(const std::string& folder) {
-    RequireTable(folder);
-    auto s = std::make_unique<DiaryStorage>(folder);
-    s->DiaryTable.TableName = kDiaryTableName;
-    s->DiaryTable.DatabaseName = folder;
-    s->DiaryTable.ReadOnly = true;
-    s->DiaryTable.Open();
-    s->XbEnv1.SetDeleted(true);
-    const int tag = s->DiaryEngine.TagArea("DATE");
-    if (tag == 0)
+// Opens the diary for reading only (printing changes nothing in it), with
+// the password asked for a protected one; printing needs the date order.
+std::unique_ptr<DiaryStorage> OpenToPrint(ToolContext& ctx) {
+    bool haveIndex = false;
+    auto s = OpenForReading(ctx.diaryFolder, haveIndex, &ctx);
+    if (!haveIndex)
         throw Failure{1, std::string("the diary's index ") + kDiaryIndexName +
                              " is missing; run 'quillbook-tool rebuild' first"};
-    s->DiaryEngine.SetOrder(tag);
     return s;
 }
 
@@ -71,7 +59,7 @@ int RunPdf(ToolContext& ctx) {
         const std::string file = words.back();
         if (file.empty() || file.back() == '/') throw Failure{2, kUsage};
 
-        auto storage = OpenToPrint(ctx.diaryFolder);
+        auto storage = OpenToPrint(ctx);
         const std::unique_ptr<QApplication> app = MakeApplication();
         QTemporaryDir scratch;
         if (!scratch.isValid()) throw Failure{1, "cannot create a temporary folder"};

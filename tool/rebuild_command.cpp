@@ -68,14 +68,9 @@ int RunRebuild(ToolContext& ctx) {
         const std::string& folder = ctx.diaryFolder;
         RequireTable(folder);
         DiaryStorage s(folder);
-        if (!s.OpenDiaryFile()) {
-            if (s.LastErrorCode() == xb::XB_ERR_LOCKED)
-                throw Failure{1, "the diary in " + folder +
-                                     " is in use by a running program; close Quillbook and try again"};
-            throw Failure{1, "cannot open the diary: " + s.LastError() +
-                                 "; nothing was changed (quillbook-tool check lists the damage, quillbook-tool "
-                                 "repair mends what it can)"};
-        }
+        OpenForChanging(s, folder, "cannot open the diary: ",
+                        "; nothing was changed (quillbook-tool check lists the damage, quillbook-tool "
+                        "repair mends what it can)");
         for (const auto& note : s.OpenNotes()) *ctx.out << "mended: " << note << '\n';
         RebuildResult result;
         {

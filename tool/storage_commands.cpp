@@ -73,9 +73,7 @@ int RunList(ToolContext& ctx) {
 int RunShow(ToolContext& ctx) {
     return Guarded(ctx, [&] {
         if (ctx.args.size() != 1) throw Failure{2, "usage: show DATE"};
-        Date day;
-        if (!ParseKey(ctx.args[0], day))
-            throw Failure{2, "'" + ctx.args[0] + "' is not a date key (yyyymmdd, e.g. 20240105)"};
+        const Date day = DayArgument(ctx.args[0]);
         bool haveIndex = false;
         auto s = OpenForReading(ctx.diaryFolder, haveIndex, &ctx);
         bool found = false;
@@ -98,9 +96,7 @@ int RunShow(ToolContext& ctx) {
 int RunPut(ToolContext& ctx) {
     return Guarded(ctx, [&] {
         if (ctx.args.size() != 2) throw Failure{2, "usage: put DATE FILE (FILE '-' reads standard input)"};
-        Date day;
-        if (!ParseKey(ctx.args[0], day))
-            throw Failure{2, "'" + ctx.args[0] + "' is not a date key (yyyymmdd, e.g. 20240105)"};
+        const Date day = DayArgument(ctx.args[0]);
         auto readEntry = [&ctx] {
             std::string bytes;
             if (ctx.args[1] == "-") {
@@ -132,11 +128,7 @@ int RunPut(ToolContext& ctx) {
         // The diary is opened and its password asked first: with
         // --password-stdin the password is the first line, the entry the rest.
         DiaryStorage s(ctx.diaryFolder);
-        if (!s.OpenDiaryFile()) {
-            throw Failure{1, s.LastErrorCode() == xb::XB_ERR_LOCKED
-                                 ? "the diary in " + ctx.diaryFolder + " is in use by a running program; close Quillbook and try again"
-                                 : "cannot open the diary: " + s.LastError()};
-        }
+        OpenForChanging(s, ctx.diaryFolder, "cannot open the diary: ");
         if (created) *ctx.out << "created a new diary in " << ctx.diaryFolder << '\n';
         UnlockDiary(ctx, s);
         if (!haveBytes) bytes = readEntry();

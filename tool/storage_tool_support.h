@@ -22,13 +22,21 @@ struct Failure {
     std::string message;
 };
 
-inline bool ParseKey(const std::string& text, Date& day) {
-    return text.size() == 8 && text.find_first_not_of("0123456789") == std::string::npos && KeyToDate(text, day);
+// The day a command-line date key (yyyymmdd) names; a usage failure when
+// TEXT is not one.
+inline Date DayArgument(const std::string& text) {
+    Date day;
+    if (text.size() != 8 || text.find_first_not_of("0123456789") != std::string::npos || !KeyToDate(text, day))
+        throw Failure{2, "'" + text + "' is not a date key (yyyymmdd, e.g. 20240105)"};
+    return day;
+}
+
+inline std::string InUse(const std::string& folder) {
+    return "the diary in " + folder + " is in use by a running program; close Quillbook and try again";
 }
 
 inline std::string Describe(const TXbError& e, const std::string& folder) {
-    if (e.Code() == xb::XB_ERR_LOCKED)
-        return "the diary in " + folder + " is in use by a running program; close Quillbook and try again";
+    if (e.Code() == xb::XB_ERR_LOCKED) return InUse(folder);
     if (e.Code() == xb::XB_ERR_READONLY || e.Code() == xb::XB_ERR_IO)
         return e.FullText() + " (is the diary folder read-only or the disk full?)";
     return e.FullText();
@@ -60,6 +68,16 @@ inline std::unique_ptr<DiaryStorage> OpenForReading(const std::string& folder, b
     }
     if (unlockWith) UnlockDiary(*unlockWith, *s);
     return s;
+}
+
+// Opens the diary in FOLDER for changing it (DiaryStorage::OpenDiaryFile).
+// A running program's lock gives InUse; any other failure WHAT, the reason
+// and THEN.
+inline void OpenForChanging(DiaryStorage& s, const std::string& folder, const std::string& what,
+                            const std::string& then = "") {
+    if (s.OpenDiaryFile()) return;
+    if (s.LastErrorCode() == xb::XB_ERR_LOCKED) throw Failure{1, InUse(folder)};
+    throw Failure{1, what + s.LastError() + then};
 }
 
 // Creates FOLDER and its missing parents, each readable by the user alone,

@@ -332,12 +332,27 @@ bool TagMatches(const CdxTag& tag, const std::vector<CdxEntry>& fromTable, long 
   return true;
 }
 
+// Adds a sentence to what xb_DamageText reports, one per line.
+void AddDamage(WorkArea& a, const std::string& note) {
+  if (!a.damage.empty()) a.damage += "\n";
+  a.damage += note;
+}
+
+// Reports the records DAMAGED (the first twenty numbers) as WHAT, the list
+// of numbers introduced by NUMBERS.
+void NoteDamagedRecords(WorkArea& a, const std::vector<long>& damaged, const std::string& what,
+                        const std::string& numbers) {
+  if (damaged.empty()) return;
+  std::string note = TableName(a) + ": " + std::to_string(damaged.size()) + " record(s) " + what + " (" + numbers;
+  for (std::size_t i = 0; i < damaged.size() && i < 20; ++i) note += " " + std::to_string(damaged[i]);
+  note += damaged.size() > 20 ? " ...)" : ")";
+  AddDamage(a, note);
+}
+
 void NoteIndexKept(WorkArea& a, const CdxIndex& idx, const XbFailure& e) {
   std::string note = idx.Name() + " could not be written (" + e.what() +
                      "); the index is kept in memory and written when there is room";
-  if (a.damage.find(note) != std::string::npos) return;
-  if (!a.damage.empty()) a.damage += "\n";
-  a.damage += note;
+  if (a.damage.find(note) == std::string::npos) AddDamage(a, note);
 }
 
 // Writes a rebuilt index file. The index is derived from the table and is
@@ -545,8 +560,7 @@ void LoadKey(WorkArea& a) {
     a.keyFile = KeyFile::Parse(bytes, BaseName(a.keyPath));
   } catch (const XbFailure& e) {
     a.keyError = e.what();
-    if (!a.damage.empty()) a.damage += "\n";
-    a.damage += a.keyError;
+    AddDamage(a, a.keyError);
     return;
   }
   UnlockArea(a);
@@ -1040,13 +1054,7 @@ void PackIn(WorkArea& a) {
   a.posTag = nullptr;
   a.damage.clear();
   for (auto& idx : a.indexes) idx->WriteNew(idx->Path());
-  if (!damaged.empty()) {
-    if (!a.damage.empty()) a.damage += "\n";
-    a.damage += TableName(a) + ": " + std::to_string(damaged.size()) +
-               " record(s) kept whose memo text cannot be read (old record numbers";
-    for (std::size_t i = 0; i < damaged.size() && i < 20; ++i) a.damage += " " + std::to_string(damaged[i]);
-    a.damage += damaged.size() > 20 ? " ...)" : ")";
-  }
+  NoteDamagedRecords(a, damaged, "kept whose memo text cannot be read", "old record numbers");
   Gauge(100);
   GoTopIn(a);
 }
@@ -1073,14 +1081,13 @@ void RekeyIn(WorkArea& a, std::string_view newPassword) {
   if (toSealed) {
     // A key file made earlier in this run for the same password serves
     // again (the diary and its backups then share one).
-    bool reused = false;
-    for (const auto& d : DerivedKeys())
-      if (d.password == newPassword && !reused) {
-        newKeyFile = d.file;
-        newKey = d.key;
-        reused = true;
-      }
-    if (!reused) {
+    const auto& keys = DerivedKeys();
+    const auto known =
+        std::find_if(keys.begin(), keys.end(), [&](const DerivedKey& d) { return d.password == newPassword; });
+    if (known != keys.end()) {
+      newKeyFile = known->file;
+      newKey = known->key;
+    } else {
       newKeyFile = KeyFile::Create(newPassword, newKey);
       RememberKey(newPassword, newKeyFile, newKey);
     }
@@ -1177,13 +1184,7 @@ void RekeyIn(WorkArea& a, std::string_view newPassword) {
   a.keyError.clear();
   a.unlocked = toSealed;
   E().password = std::string(newPassword);
-  if (!damaged.empty()) {
-    if (!a.damage.empty()) a.damage += "\n";
-    a.damage += TableName(a) + ": " + std::to_string(damaged.size()) +
-                " record(s) whose text cannot be read were kept as they were (records";
-    for (std::size_t i = 0; i < damaged.size() && i < 20; ++i) a.damage += " " + std::to_string(damaged[i]);
-    a.damage += damaged.size() > 20 ? " ...)" : ")";
-  }
+  NoteDamagedRecords(a, damaged, "whose text cannot be read were kept as they were", "records");
   a.posTag = nullptr;
   if (!a.eof && a.recno >= 1 && a.recno <= Count(a)) Load(a, a.recno);
   else SetEof(a);

@@ -163,5 +163,31 @@ TEST_F(PasswordToolTest, EntryCommandsAskForThePassword) {
     EXPECT_EQ(r.status, 0) << r.out << r.err;
 }
 
+// A password kept from earlier days may hold a character of the code page
+// above 0x7F: typed in UTF-8 it must become the same byte the program's
+// password box makes of it ("\u20ac" is 0x80, "\u00e9" 0xE9).
+TEST_F(PasswordToolTest, CurrentPasswordTypedInUtf8IsCodePageBytes) {
+    std::ofstream(dir_ + "QB.INI", std::ios::binary)
+        << "[Security]\nPassword=" << MakePasswordVerifier("\x80\xe9t\xe9") << "\n";
+    ToolRun r = Tool("--password-stdin password", "\xe2\x82\xac\xc3\xa9t\xc3\xa9\nNEW\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(StoredPasswordAccepts(StoredValue(), "NEW"));
+}
+
+#ifdef QUILL_TOOL_HAS_PDF
+TEST_F(PasswordToolTest, PdfAsksForThePassword) {
+    ASSERT_EQ(Tool("--password-stdin password", "READ ME\n").status, 0);
+    const std::string pdf = dir_ + "out.pdf";
+    ToolRun r = Tool("--password-stdin pdf 20220701 " + pdf, "read me\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("wrong password"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    r = Tool("--password-stdin pdf 20220701 " + pdf, "READ ME\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "wrote " + pdf + "\n");
+    EXPECT_EQ(Slurp(pdf).rfind("%PDF", 0), 0u);
+}
+#endif
+
 }  // namespace
 }  // namespace quill

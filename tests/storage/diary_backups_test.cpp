@@ -19,11 +19,7 @@ namespace fs = std::filesystem;
 using test::D;
 using test::EntryFor;
 using test::SaveDay;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test::Slurp;
 
 std::vector<std::string> DailyNames(const std::string& folder) {
     std::vector<std::string> out;

@@ -24,13 +24,9 @@ using test::EntryFor;
 using test::OpenDiary;
 using test::Problems;
 using test::SaveDay;
+using test::Slurp;
 
 constexpr size_t kHeader = 97, kRecord = 19;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void Spit(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;

@@ -16,14 +16,12 @@
 namespace quill {
 namespace {
 
+using test::Slurp;
+
 namespace fs = std::filesystem;
 
 std::string FixtureFolder() { return std::string(QUILL_FIXTURES) + "/storage/notes-example/"; }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 void Spit(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }

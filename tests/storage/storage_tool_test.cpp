@@ -20,6 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::D;
 using test::RunCommand;
+using test::Slurp;
 
 class StorageTool : public ::testing::Test {
 protected:
@@ -308,11 +309,6 @@ TEST_F(StorageTool, CheckReportsIndexPointersNearFourGigabytes) {
         EXPECT_EQ(Tool("check", &out), 1) << c.name << ": " << out;
         EXPECT_NE(out.find("problem: index"), std::string::npos) << c.name << ": " << out;
     }
-}
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void Patch(const std::string& path, size_t offset, const std::string& bytes) {

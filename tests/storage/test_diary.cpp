@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 #include "storage/entry_text.h"
 
@@ -44,6 +46,11 @@ std::string Problems(const DiaryCheckReport& report) {
     std::string s;
     for (const auto& p : report.problems) s += p + "\n";
     return s;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace quill::test

@@ -29,6 +29,9 @@ Date D(int y, int m, int d);
 // A check report's problems, one a line, for failure messages.
 std::string Problems(const DiaryCheckReport& report);
 
+// The whole content of the file at PATH ("" when it cannot be read).
+std::string Slurp(const std::string& path);
+
 // Runs COMMAND through the shell; returns its exit status and puts its
 // standard output in OUT.
 int RunCommand(const std::string& command, std::string* out = nullptr);
