@@ -426,8 +426,7 @@ void TRichText::AddSpellingEntries(QMenu& menu, const TTextPos& at) {
   const bool editable = CanEdit();
   const std::vector<std::string> suggestions = checker->Suggestions(word, 10);
   for (const std::string& s : suggestions) {
-    const std::u16string caption = Win1252ToUtf16(s);
-    QAction* a = menu.addAction(QString::fromUtf16(caption.data(), qsizetype(caption.size())));
+    QAction* a = menu.addAction(Win1252ToQString(s));
     QFont bold = a->font();
     bold.setBold(true);
     a->setFont(bold);
