@@ -39,12 +39,6 @@ bool KeyNotifies(TKey key, TModifiers modifiers, const TKeyResult& r) {
   }
 }
 
-std::string ParagraphText(const TParagraph* p) {
-  std::string s;
-  for (const TLine* l = p->firstLine; l; l = l->next) s.append(l->Text());
-  return s;
-}
-
 }  // namespace
 
 TRichText::TRichText(QWidget* parent)
@@ -261,7 +255,7 @@ void TRichText::Reformat() {
 bool TRichText::FindText(std::string_view text, bool backward) {
   if (!findFinder_.FindText(text, backward)) return false;
   const ViewState before = Snapshot();
-  const TTextPos start = DocumentPosition(findFinder_.FoundStart());
+  const TTextPos start = TextPosition(doc_, findFinder_.FoundStart());
   const TTextPos end{start.paragraph, start.position + findFinder_.FoundLength()};
   // Forward the caret goes after the match, backward before it.
   if (backward) {
@@ -333,7 +327,7 @@ std::string TRichText::NextWord() {
 
 void TRichText::SelectFoundWord() {
   const ViewState before = Snapshot();
-  const TTextPos start = DocumentPosition(wordFinder_.FoundStart());
+  const TTextPos start = TextPosition(doc_, wordFinder_.FoundStart());
   const TTextPos end{start.paragraph, start.position + wordFinder_.FoundLength()};
   if (wordFinder_.FoundLength() > 0) {
     input_.SetSelection(start, end);
@@ -386,9 +380,9 @@ bool TRichText::ReplaceRange(TTextPos start, TTextPos end, std::string_view text
 
 void TRichText::SetSelection(int start, int length) {
   const ViewState before = Snapshot();
-  const TTextPos a = DocumentPosition(start);
+  const TTextPos a = TextPosition(doc_, start);
   if (length > 0) {
-    input_.SetSelection(a, DocumentPosition(start + length));
+    input_.SetSelection(a, TextPosition(doc_, start + length));
   } else {
     input_.SetCursor(a);
   }
@@ -496,17 +490,6 @@ TTextPos TRichText::PositionAt(const QPoint& point, bool* atLineEnd) {
   const int index = paint_.IndexAtX(hit.paragraph, hit.line, x);
   if (atLineEnd) *atLineEnd = index == hit.line->length && hit.line->next;
   return {hit.paragraph, TRTFTextPaint::ParagraphOffset(hit.paragraph, hit.line, index)};
-}
-
-TTextPos TRichText::DocumentPosition(int position) const {
-  // Positions count each paragraph's characters plus one for its end.
-  for (TParagraph* p = doc_.firstParagraph; p; p = p->next) {
-    const int length = p->TextLength();
-    if (position <= length) return {p, std::max(position, 0)};
-    position -= length + 1;
-  }
-  TParagraph* last = doc_.LastParagraph();
-  return {last, last->TextLength()};
 }
 
 int TRichText::ParagraphCount() const {
@@ -891,7 +874,7 @@ void TRichText::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void TRichText::SelectWordAt(const TTextPos& pos) {
   if (!pos.paragraph) return;
-  const std::string text = ParagraphText(pos.paragraph);
+  const std::string text = ParagraphCharacters(pos.paragraph);
   const int n = int(text.size());
   auto alnum = [&](int i) { return i >= 0 && i < n && IsAlphaNumeric1252(uint8_t(text[size_t(i)])); };
   int start = pos.position, end = pos.position;

@@ -250,7 +250,6 @@ class TRichText : public QAbstractScrollArea {
   void ParagraphsChanged();
   int ParagraphCount() const;
   void SelectWordAt(const TTextPos& pos);
-  TTextPos DocumentPosition(int position) const;
   bool ReplaceRange(TTextPos start, TTextPos end, std::string_view text);
   // The marked word under the mouse (or the caret): suggestions, Add to
   // Dictionary and Ignore All at the top of the context menu.
