@@ -15,6 +15,7 @@
 
 #include "richtext/widget/editor_keys.h"
 #include "richtext/widget/find_dialogs.h"
+#include "richtext/widget/find_handlers.h"
 #include "richtext/widget/find_target.h"
 #include "richtext/widget/painter_canvas.h"
 #include "richtext/widget/rich_text_find_target.h"
@@ -253,18 +254,7 @@ void TRichText::Reformat() {
 }
 
 bool TRichText::FindText(std::string_view text, bool backward) {
-  if (!findFinder_.FindText(text, backward)) return false;
-  const ViewState before = Snapshot();
-  const TTextPos start = TextPosition(doc_, findFinder_.FoundStart());
-  const TTextPos end{start.paragraph, start.position + findFinder_.FoundLength()};
-  // Forward the caret goes after the match, backward before it.
-  if (backward) {
-    input_.SetSelection(end, start);
-  } else {
-    input_.SetSelection(start, end);
-  }
-  AfterCommand(before, false);
-  return true;
+  return quill::FindText(*findTarget_, text, backward);
 }
 
 void TRichText::ShowFindDialog() { quill::ShowFindDialog(*findTarget_, this); }
