@@ -316,15 +316,7 @@ std::string TRichText::NextWord() {
 }
 
 void TRichText::SelectFoundWord() {
-  const ViewState before = Snapshot();
-  const TTextPos start = TextPosition(doc_, wordFinder_.FoundStart());
-  const TTextPos end{start.paragraph, start.position + wordFinder_.FoundLength()};
-  if (wordFinder_.FoundLength() > 0) {
-    input_.SetSelection(start, end);
-  } else {
-    input_.SetCursor(start);
-  }
-  AfterCommand(before, false);
+  findTarget_->Select(wordFinder_.FoundStart(), wordFinder_.FoundLength(), true);
   wordSelected_ = true;
 }
 
@@ -368,25 +360,11 @@ bool TRichText::ReplaceRange(TTextPos start, TTextPos end, std::string_view text
   return true;
 }
 
-void TRichText::SetSelection(int start, int length) {
-  const ViewState before = Snapshot();
-  const TTextPos a = TextPosition(doc_, start);
-  if (length > 0) {
-    input_.SetSelection(a, TextPosition(doc_, start + length));
-  } else {
-    input_.SetCursor(a);
-  }
-  AfterCommand(before, false);
-}
+void TRichText::SetSelection(int start, int length) { findTarget_->Select(start, length, true); }
 
-int TRichText::SelStart() {
-  return FinderPosition(doc_, input_.HasSelection() ? input_.SelectionStart() : input_.CursorPos());
-}
+int TRichText::SelStart() { return InputSelection(doc_, input_).start; }
 
-int TRichText::SelLength() {
-  if (!input_.HasSelection()) return 0;
-  return FinderPosition(doc_, input_.SelectionEnd()) - FinderPosition(doc_, input_.SelectionStart());
-}
+int TRichText::SelLength() { return InputSelection(doc_, input_).length; }
 
 // ---- spelling marks -----------------------------------------------------------------------
 
