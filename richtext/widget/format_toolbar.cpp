@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "richtext/widget/painter_canvas.h"
 #include "richtext/widget/rich_text.h"
 #include "richtext/widget/win1252_codec.h"
 
@@ -24,8 +25,6 @@ constexpr int kIconSize = 16;
 constexpr int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 // Sizes are stored in one byte.
 constexpr int kMaxSize = 255;
-
-QColor ColorOf(uint32_t rgb) { return QColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb)); }
 
 QIcon Swatch(const QColor& color) {
   QPixmap pm(16, 10);
@@ -209,8 +208,8 @@ void TFormatToolBar::FillColorLists() {
   backColor_->setItemData(0, tr("None"), Qt::ToolTipRole);
   for (int i = 0; i < kColorCount - 1; ++i) {
     const uint32_t rgb = editor_ ? editor_->PaletteColor(i) : kDefaultColorTable[size_t(i)];
-    textColor_->addItem(Swatch(ColorOf(rgb)), QString(), i);
-    if (i > 0) backColor_->addItem(Swatch(ColorOf(rgb)), QString(), i);
+    textColor_->addItem(Swatch(QtColorOf(rgb)), QString(), i);
+    if (i > 0) backColor_->addItem(Swatch(QtColorOf(rgb)), QString(), i);
   }
 }
 
