@@ -101,6 +101,7 @@ void TRichText::SetColor(uint32_t color) {
 void TRichText::Clear() {
   files_.Clear();
   spellingMarks_.Forget();
+  pictures_.Clear();
   input_.Reset();
   selecting_ = false;
   paint_.RelayoutAll();
@@ -120,7 +121,10 @@ void TRichText::LoadFromText(std::string_view text, const std::string& pictureFo
 template <typename F>
 void TRichText::Load(F&& read) {
   const bool replacing = doc_.IsEmpty();
-  if (replacing) spellingMarks_.Forget();
+  if (replacing) {
+    spellingMarks_.Forget();
+    pictures_.Clear();
+  }
   files_.caret = input_.CursorPos();
   // Whatever the reader got into the document is laid out, even when it
   // stopped with an error.

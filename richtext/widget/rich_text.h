@@ -43,6 +43,8 @@ class TRichText : public QAbstractScrollArea {
   // ---- what the control owns -------------------------------------------------
   TRTFText& RtfText() { return doc_; }
   TRTFTextPaint& Layout() { return paint_; }
+  // The pictures decoded for painting the page.
+  const TPictureCache& Pictures() const { return pictures_; }
   TRTFTextInput& Input() { return input_; }
   // Serves the spell check's word walk.
   TTextFinder& WordFinder() { return wordFinder_; }
