@@ -296,9 +296,9 @@ std::vector<Candidate> LoadCandidates(const std::string& path) {
     return out;
 }
 
-Quality MeasureFile(const std::string& dct, const std::vector<Pair>& pairs,
+// Opens DCT in E (left open for the caller's own questions) and measures it.
+Quality MeasureFile(TZelvoSpell& e, const std::string& dct, const std::vector<Pair>& pairs,
                     const std::vector<std::string>& prose, Timings* timings, bool* ok) {
-    TZelvoSpell e;
     e.DictionaryName = dct;
     *ok = e.OpenDictionary(dct);
     if (!*ok) return {};
@@ -468,7 +468,8 @@ int main(int argc, char** argv) {
     bool haveBefore = false;
     for (const auto& c : candidates) {
         if (c.name.rfind("before", 0) == 0) {
-            beforeQuality = MeasureFile(c.file, pairs, prose, nullptr, &haveBefore);
+            TZelvoSpell e;
+            beforeQuality = MeasureFile(e, c.file, pairs, prose, nullptr, &haveBefore);
             break;
         }
     }
@@ -548,10 +549,9 @@ int main(int argc, char** argv) {
         ListColumn c;
         c.name = cand.name;
         const std::string file = cand.name == "shipped" ? mainPath : cand.file;
-        c.quality = MeasureFile(file, pairs, prose, &c.timings, &c.ok);
+        TZelvoSpell e;
+        c.quality = MeasureFile(e, file, pairs, prose, &c.timings, &c.ok);
         if (c.ok) {
-            TZelvoSpell e;
-            e.OpenDictionary(file);
             c.sections = e.SectionCount();
             for (int sec = 0; sec < c.sections; ++sec) c.words += e.SectionHeader(sec).WordCount;
             std::error_code sizeError;

@@ -60,8 +60,7 @@ std::string TypedCharacters(int qtKey, Qt::KeyboardModifiers modifiers, const QS
 }
 
 std::string CommittedCharacters(const QString& text) {
-  const std::string bytes =
-      Utf16ToWin1252(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())));
+  const std::string bytes = QStringToWin1252(text);
   std::string out;
   for (char c : bytes) {
     const auto b = uint8_t(c);

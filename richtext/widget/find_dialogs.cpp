@@ -27,7 +27,7 @@ QPointer<TFindReplaceDialog> replaceDialog;
 
 // A character the code page lacks becomes byte 0, which no text holds, so
 // such a pattern is simply not found.
-std::string PatternBytes(const QString& text) { return Utf16ToWin1252(text.toStdU16String(), 0); }
+std::string PatternBytes(const QString& text) { return QStringToWin1252(text, 0); }
 
 TFindReplaceDialog* ShowDialog(QPointer<TFindReplaceDialog>& dialog, TFindReplaceDialog::TKind kind,
                                QPointer<TFindReplaceDialog>& other, TFindTarget& target, QWidget* owner) {
@@ -131,7 +131,7 @@ void TFindReplaceDialog::SetTarget(TFindTarget* target) {
 TFindOptions TFindReplaceDialog::Options() const {
   TFindOptions o;
   o.text = PatternBytes(findEdit_->text());
-  if (replaceEdit_) o.replacement = Utf16ToWin1252(replaceEdit_->text().toStdU16String());
+  if (replaceEdit_) o.replacement = QStringToWin1252(replaceEdit_->text());
   o.wholeWord = wholeWordBox_->isChecked();
   o.matchCase = matchCaseBox_->isChecked();
   o.up = upButton_->isChecked();

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "richtext/widget/painter_canvas.h"
 #include "richtext/widget/rich_text.h"
 #include "richtext/widget/win1252_codec.h"
 
@@ -24,15 +25,6 @@ constexpr int kIconSize = 16;
 constexpr int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 // Sizes are stored in one byte.
 constexpr int kMaxSize = 255;
-
-QString FromBytes(std::string_view bytes) {
-  const std::u16string u = Win1252ToUtf16(bytes);
-  return QString::fromUtf16(u.data(), qsizetype(u.size()));
-}
-
-std::string ToBytes(const QString& text) { return Utf16ToWin1252(text.toStdU16String()); }
-
-QColor ColorOf(uint32_t rgb) { return QColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb)); }
 
 QIcon Swatch(const QColor& color) {
   QPixmap pm(16, 10);
@@ -216,8 +208,8 @@ void TFormatToolBar::FillColorLists() {
   backColor_->setItemData(0, tr("None"), Qt::ToolTipRole);
   for (int i = 0; i < kColorCount - 1; ++i) {
     const uint32_t rgb = editor_ ? editor_->PaletteColor(i) : kDefaultColorTable[size_t(i)];
-    textColor_->addItem(Swatch(ColorOf(rgb)), QString(), i);
-    if (i > 0) backColor_->addItem(Swatch(ColorOf(rgb)), QString(), i);
+    textColor_->addItem(Swatch(QtColorOf(rgb)), QString(), i);
+    if (i > 0) backColor_->addItem(Swatch(QtColorOf(rgb)), QString(), i);
   }
 }
 
@@ -334,7 +326,7 @@ void TFormatToolBar::UpdateEditIcons() {
 void TFormatToolBar::ShowAttributes(const TCharAttr& attr) {
   showing_ = true;
   const QSignalBlocker b1(fontName_), b2(fontSize_), b3(textColor_), b4(backColor_);
-  const QString name = FromBytes(editor_->RtfText().header.FontName(attr.font));
+  const QString name = Win1252ToQString(editor_->RtfText().header.FontName(attr.font));
   const int row = fontName_->findText(name, Qt::MatchFixedString);
   if (row >= 0) {
     fontName_->setCurrentIndex(row);
@@ -362,7 +354,7 @@ void TFormatToolBar::ShowAttributes(const TCharAttr& attr) {
 
 void TFormatToolBar::FontNameChosen() {
   if (!editor_ || showing_) return;
-  const std::string name = ToBytes(fontName_->currentText().trimmed());
+  const std::string name = QStringToWin1252(fontName_->currentText().trimmed());
   if (name.empty()) return;
   const int index = editor_->InternFont(name);
   // A full font table cannot take another name.

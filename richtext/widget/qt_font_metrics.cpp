@@ -45,8 +45,7 @@ QString DrawnFamily(std::string_view name) {
   for (const auto& [windows, liberation] : kCompatible)
     if (SameIgnoringCase(name, windows)) return QString::fromLatin1(liberation);
   // Font names are Windows-1252 bytes in the document.
-  const std::u16string u = Win1252ToUtf16(name);
-  return QString::fromUtf16(u.data(), qsizetype(u.size()));
+  return Win1252ToQString(name);
 }
 
 const TQtFontEntry& TQtFontMetrics::Entry(const TFontSpec& spec) {

@@ -9,15 +9,6 @@ namespace quill {
 
 namespace {
 
-QString ToQString(std::string_view win1252) {
-  const std::u16string u = Win1252ToUtf16(win1252);
-  return QString::fromUtf16(u.data(), qsizetype(u.size()));
-}
-
-std::string FromQString(const QString& text) {
-  return Utf16ToWin1252(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())));
-}
-
 // Types a paste takes RTF from, in order.
 QStringList PasteRtfTypes() {
   return TRichClipboard::RtfMimeTypes() << QStringLiteral("application/rtf");
@@ -43,7 +34,7 @@ void TRichClipboard::Put(const TClipboardContent& content) {
     const QByteArray rtf(content.rtf.data(), qsizetype(content.rtf.size()));
     for (const QString& type : RtfMimeTypes()) data->setData(type, rtf);
   }
-  data->setText(ToQString(content.plainText));
+  data->setText(Win1252ToQString(content.plainText));
   clipboard_->setMimeData(data);  // the clipboard owns it
 }
 
@@ -58,7 +49,7 @@ TClipboardContent TRichClipboard::Offered() const {
     content.rtf.assign(rtf.constData(), size_t(rtf.size()));
     return content;
   }
-  if (data->hasText()) content.plainText = FromQString(data->text());
+  if (data->hasText()) content.plainText = QStringToWin1252(data->text());
   return content;
 }
 

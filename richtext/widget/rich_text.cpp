@@ -15,6 +15,7 @@
 
 #include "richtext/widget/editor_keys.h"
 #include "richtext/widget/find_dialogs.h"
+#include "richtext/widget/find_handlers.h"
 #include "richtext/widget/find_target.h"
 #include "richtext/widget/painter_canvas.h"
 #include "richtext/widget/rich_text_find_target.h"
@@ -37,12 +38,6 @@ bool KeyNotifies(TKey key, TModifiers modifiers, const TKeyResult& r) {
       return (modifiers & kShift) ? r.changed : false;
     default: return r.notify;
   }
-}
-
-std::string ParagraphText(const TParagraph* p) {
-  std::string s;
-  for (const TLine* l = p->firstLine; l; l = l->next) s.append(l->Text());
-  return s;
 }
 
 }  // namespace
@@ -106,6 +101,7 @@ void TRichText::SetColor(uint32_t color) {
 void TRichText::Clear() {
   files_.Clear();
   spellingMarks_.Forget();
+  pictures_.Clear();
   input_.Reset();
   selecting_ = false;
   paint_.RelayoutAll();
@@ -125,7 +121,10 @@ void TRichText::LoadFromText(std::string_view text, const std::string& pictureFo
 template <typename F>
 void TRichText::Load(F&& read) {
   const bool replacing = doc_.IsEmpty();
-  if (replacing) spellingMarks_.Forget();
+  if (replacing) {
+    spellingMarks_.Forget();
+    pictures_.Clear();
+  }
   files_.caret = input_.CursorPos();
   // Whatever the reader got into the document is laid out, even when it
   // stopped with an error.
@@ -259,18 +258,7 @@ void TRichText::Reformat() {
 }
 
 bool TRichText::FindText(std::string_view text, bool backward) {
-  if (!findFinder_.FindText(text, backward)) return false;
-  const ViewState before = Snapshot();
-  const TTextPos start = DocumentPosition(findFinder_.FoundStart());
-  const TTextPos end{start.paragraph, start.position + findFinder_.FoundLength()};
-  // Forward the caret goes after the match, backward before it.
-  if (backward) {
-    input_.SetSelection(end, start);
-  } else {
-    input_.SetSelection(start, end);
-  }
-  AfterCommand(before, false);
-  return true;
+  return quill::FindText(*findTarget_, text, backward);
 }
 
 void TRichText::ShowFindDialog() { quill::ShowFindDialog(*findTarget_, this); }
@@ -332,15 +320,7 @@ std::string TRichText::NextWord() {
 }
 
 void TRichText::SelectFoundWord() {
-  const ViewState before = Snapshot();
-  const TTextPos start = DocumentPosition(wordFinder_.FoundStart());
-  const TTextPos end{start.paragraph, start.position + wordFinder_.FoundLength()};
-  if (wordFinder_.FoundLength() > 0) {
-    input_.SetSelection(start, end);
-  } else {
-    input_.SetCursor(start);
-  }
-  AfterCommand(before, false);
+  findTarget_->Select(wordFinder_.FoundStart(), wordFinder_.FoundLength(), true);
   wordSelected_ = true;
 }
 
@@ -384,25 +364,11 @@ bool TRichText::ReplaceRange(TTextPos start, TTextPos end, std::string_view text
   return true;
 }
 
-void TRichText::SetSelection(int start, int length) {
-  const ViewState before = Snapshot();
-  const TTextPos a = DocumentPosition(start);
-  if (length > 0) {
-    input_.SetSelection(a, DocumentPosition(start + length));
-  } else {
-    input_.SetCursor(a);
-  }
-  AfterCommand(before, false);
-}
+void TRichText::SetSelection(int start, int length) { findTarget_->Select(start, length, true); }
 
-int TRichText::SelStart() {
-  return FinderPosition(doc_, input_.HasSelection() ? input_.SelectionStart() : input_.CursorPos());
-}
+int TRichText::SelStart() { return InputSelection(doc_, input_).start; }
 
-int TRichText::SelLength() {
-  if (!input_.HasSelection()) return 0;
-  return FinderPosition(doc_, input_.SelectionEnd()) - FinderPosition(doc_, input_.SelectionStart());
-}
+int TRichText::SelLength() { return InputSelection(doc_, input_).length; }
 
 // ---- spelling marks -----------------------------------------------------------------------
 
@@ -426,8 +392,7 @@ void TRichText::AddSpellingEntries(QMenu& menu, const TTextPos& at) {
   const bool editable = CanEdit();
   const std::vector<std::string> suggestions = checker->Suggestions(word, 10);
   for (const std::string& s : suggestions) {
-    const std::u16string caption = Win1252ToUtf16(s);
-    QAction* a = menu.addAction(QString::fromUtf16(caption.data(), qsizetype(caption.size())));
+    QAction* a = menu.addAction(Win1252ToQString(s));
     QFont bold = a->font();
     bold.setBold(true);
     a->setFont(bold);
@@ -497,17 +462,6 @@ TTextPos TRichText::PositionAt(const QPoint& point, bool* atLineEnd) {
   const int index = paint_.IndexAtX(hit.paragraph, hit.line, x);
   if (atLineEnd) *atLineEnd = index == hit.line->length && hit.line->next;
   return {hit.paragraph, TRTFTextPaint::ParagraphOffset(hit.paragraph, hit.line, index)};
-}
-
-TTextPos TRichText::DocumentPosition(int position) const {
-  // Positions count each paragraph's characters plus one for its end.
-  for (TParagraph* p = doc_.firstParagraph; p; p = p->next) {
-    const int length = p->TextLength();
-    if (position <= length) return {p, std::max(position, 0)};
-    position -= length + 1;
-  }
-  TParagraph* last = doc_.LastParagraph();
-  return {last, last->TextLength()};
 }
 
 int TRichText::ParagraphCount() const {
@@ -892,7 +846,7 @@ void TRichText::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void TRichText::SelectWordAt(const TTextPos& pos) {
   if (!pos.paragraph) return;
-  const std::string text = ParagraphText(pos.paragraph);
+  const std::string text = ParagraphCharacters(pos.paragraph);
   const int n = int(text.size());
   auto alnum = [&](int i) { return i >= 0 && i < n && IsAlphaNumeric1252(uint8_t(text[size_t(i)])); };
   int start = pos.position, end = pos.position;

@@ -43,6 +43,8 @@ class TRichText : public QAbstractScrollArea {
   // ---- what the control owns -------------------------------------------------
   TRTFText& RtfText() { return doc_; }
   TRTFTextPaint& Layout() { return paint_; }
+  // The pictures decoded for painting the page.
+  const TPictureCache& Pictures() const { return pictures_; }
   TRTFTextInput& Input() { return input_; }
   // Serves the spell check's word walk.
   TTextFinder& WordFinder() { return wordFinder_; }
@@ -250,7 +252,6 @@ class TRichText : public QAbstractScrollArea {
   void ParagraphsChanged();
   int ParagraphCount() const;
   void SelectWordAt(const TTextPos& pos);
-  TTextPos DocumentPosition(int position) const;
   bool ReplaceRange(TTextPos start, TTextPos end, std::string_view text);
   // The marked word under the mouse (or the caret): suggestions, Add to
   // Dictionary and Ignore All at the top of the context menu.

@@ -15,16 +15,10 @@ namespace {
 // a run of them.
 bool InWordRun(uint8_t c) { return IsLetter1252(c) || c == '\''; }
 
-// Upper case for Ignore All, so that "Zorb" and "zorb" are one word.
+// One case for Ignore All, so that "Zorb" and "zorb" are one word.
 std::string Folded(std::string_view word) {
   std::string s(word);
-  for (char& ch : s) {
-    const uint8_t c = uint8_t(ch);
-    if (c >= 'a' && c <= 'z') ch = char(c - 0x20);
-    else if (c == 0x9A || c == 0x9C) ch = char(c - 0x10);
-    else if (c == 0xFF) ch = char(0x9F);
-    else if (c >= 0xE0 && c <= 0xFE && c != 0xF7) ch = char(c - 0x20);
-  }
+  for (char& c : s) c = char(LowerCase1252(uint8_t(c)));
   return s;
 }
 

@@ -85,7 +85,7 @@ class TSpellingMarks {
   TSpellingChecker* checker_ = nullptr;
   std::unordered_map<const TParagraph*, Entry> paragraphs_;
   std::unordered_map<std::string, bool> correct_;  // words looked up
-  std::unordered_set<std::string> ignored_;        // folded to upper case
+  std::unordered_set<std::string> ignored_;        // folded to lower case
   uint64_t generation_ = 0;
   int examined_ = 0;
   std::vector<TWordRange> none_;

@@ -23,16 +23,6 @@ namespace {
 // been shown, so that it closes from the message loop.
 QEvent::Type CloseRequestEvent() { return QEvent::Type(QEvent::User + 42); }
 
-// Words travel between the editor and the controls as Windows-1252 bytes.
-QString ToText(const std::string& bytes) {
-  const std::u16string text = Win1252ToUtf16(bytes);
-  return QString::fromUtf16(text.data(), qsizetype(text.size()));
-}
-
-std::string ToBytes(const QString& text) {
-  return Utf16ToWin1252(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())));
-}
-
 void Colour(QWidget* w, const QColor& colour) {
   QPalette p = w->palette();
   p.setColor(QPalette::Text, colour);
@@ -133,13 +123,13 @@ void TSpellCheckDialog::CheckNextWord() {
     if (word.empty()) break;
     if (!ZelvoSpell1.IsWordCorrect(word)) {
       WordList->clear();
-      for (const std::string& s : ZelvoSpell1.GetSuggestions(word)) WordList->addItem(ToText(s));
+      for (const std::string& s : ZelvoSpell1.GetSuggestions(word)) WordList->addItem(Win1252ToQString(s));
       editor_->SelectFoundWord();
       break;
     }
   }
-  Word->setText(ToText(word));
-  ReplaceAs->setText(WordList->count() > 0 ? WordList->item(0)->text() : ToText(word));
+  Word->setText(Win1252ToQString(word));
+  ReplaceAs->setText(WordList->count() > 0 ? WordList->item(0)->text() : Win1252ToQString(word));
   if (!word.empty()) return;
   finished_ = true;
   hide();
@@ -151,13 +141,13 @@ void TSpellCheckDialog::GetNextWordButtonClick() { CheckNextWord(); }
 
 void TSpellCheckDialog::ReplaceClick() {
   // Only a replacement that was made makes the page's edit pending.
-  const bool replaced = editor_->ReplaceSelection(ToBytes(ReplaceAs->text()));
+  const bool replaced = editor_->ReplaceSelection(QStringToWin1252(ReplaceAs->text()));
   if (replaced) editor_->Changed();
   CheckNextWord();
 }
 
 void TSpellCheckDialog::AddbuttonClick() {
-  if (!Word->text().isEmpty()) ZelvoSpell1.AddWord(ToBytes(Word->text().trimmed()), userDictionaryId_);
+  if (!Word->text().isEmpty()) ZelvoSpell1.AddWord(QStringToWin1252(Word->text().trimmed()), userDictionaryId_);
   CheckNextWord();
 }
 

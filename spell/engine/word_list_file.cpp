@@ -83,19 +83,10 @@ size_t DropListedPossessives(std::vector<std::vector<std::string>>& lists) noexc
 
 size_t DropListedPossessives(std::vector<std::string>& words) noexcept {
     try {
-        std::unordered_set<std::string> listed(words.begin(), words.end());
-        std::vector<std::string> kept;
-        kept.reserve(words.size());
-        size_t dropped = 0;
-        for (auto& w : words) {
-            if (w.size() > 2 && w.compare(w.size() - 2, 2, "'s") == 0 &&
-                listed.count(w.substr(0, w.size() - 2))) {
-                ++dropped;
-                continue;
-            }
-            kept.push_back(std::move(w));
-        }
-        words.swap(kept);
+        std::vector<std::vector<std::string>> lists(1);
+        lists[0].swap(words);
+        const size_t dropped = DropListedPossessives(lists);
+        words.swap(lists[0]);
         return dropped;
     } catch (...) {
         return 0;

@@ -229,6 +229,21 @@ TEST(EditorPainting, TheViewShowsTextSelectionAndCaret) {
 namespace quill {
 namespace {
 
+// Decoded pictures belong to the page: paging through a diary with
+// pictures does not keep every earlier page's images.
+TEST(EditorPainting, ANewPageDropsTheDecodedPicturesOfTheLastOne) {
+  test::EditorUnderTest e(QSize(560, 360));
+  const std::string picture = Fixture("libreoffice/picture.rtf");
+  for (int page = 0; page < 3; ++page) {
+    e->Clear();
+    e->LoadFromFile(picture);
+    e.View()->repaint();
+    EXPECT_EQ(e->Pictures().Size(), 1u) << page;
+  }
+  e->Clear();
+  EXPECT_EQ(e->Pictures().Size(), 0u);
+}
+
 // Every line of a LibreOffice document shows ink where layout put it. With
 // QUILL_SHOT_DIR set, the pictures are kept there for a look by eye.
 TEST(EditorPainting, LibreOfficeDocumentsAreDrawnLineByLine) {

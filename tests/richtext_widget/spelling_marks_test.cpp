@@ -237,5 +237,22 @@ TEST_F(SpellingMarksTest, ContextMenuAddAndIgnoreAll) {
   EXPECT_NE(std::find(entries.begin(), entries.end(), "&Add to Dictionary (off)"), entries.end());
 }
 
+TEST_F(SpellingMarksTest, IgnoreAllCoversBothCasesOfEveryCodePageLetter) {
+  // Upper and lower case of the letters the word walk knows in 0x80..0x9F,
+  // and of a Latin-1 letter.
+  const struct {
+    const char* upper;
+    const char* lower;
+  } cases[] = {{"\x8A", "\x9A"}, {"\x8C", "\x9C"}, {"\x9F", "\xFF"}, {"\xC9", "\xE9"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(c.upper)));
+    editor.Clear();
+    editor.InsertText(std::string(c.upper) + "lub " + c.lower + "lub");
+    ASSERT_EQ(MarkedWords(editor).size(), 2u);
+    ContextMenu(1, "&Ignore All");
+    EXPECT_EQ(MarkedWords(editor), Strings{});
+  }
+}
+
 }  // namespace
 }  // namespace quill
