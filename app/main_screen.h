@@ -236,6 +236,9 @@ private:
     void OpenTodaysPage();
     void ReleaseSplash();
     void WireCommands();
+    // Enables or disables a menu item; while the window is locked the state
+    // is kept aside for unlocking, which would otherwise undo it.
+    static void SetCommandEnabled(QAction* action, bool enabled);
     void WireDateCommands(); void WireSearchCommands(); void RunSearchStep(bool fromFirst, const std::string& text);
     void WordWrapToggle();
     void MoveToDay(Date day);
