@@ -124,6 +124,8 @@ public:
     void PrintCurrentEntryForwardMergedClick();
     void PrintCurrentEntryForwardSeperatePagesClick();
     void PrintSetup1Click();
+    // Runs a print job on the table; the table is left wherever the job
+    // left it, for the caller to find the current day again.
     void PrintReport(const QString& mode);
     // The printer that "Print Setup" sets up and the print jobs print on.
     QPrinter& SystemPrinter();
@@ -227,6 +229,8 @@ protected:
 private:
     void BuildMenus();
     void ConnectPrintCommands();
+    // A print menu item: save, print MODE's job, show the current day again.
+    void RunPrintCommand(const QString& mode);
     void BuildControls();
     void BuildEditors();
     void BuildSpellCommands();
