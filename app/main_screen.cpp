@@ -79,6 +79,17 @@ void LockActions(QMenu* menu, bool locked) {
     menu->menuAction()->setEnabled(!locked);
 }
 
+}  // namespace
+
+void TMainScreen::SetCommandEnabled(QAction* action, bool enabled) {
+    if (action->property(kOpenEnabled).isValid())
+        action->setProperty(kOpenEnabled, enabled);
+    else
+        action->setEnabled(enabled);
+}
+
+namespace {
+
 QPushButton* ActionButton(QWidget* parent, const char* name, const QString& caption) {
     auto* b = new TActionButton(caption, parent);
     b->setObjectName(name);

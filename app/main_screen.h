@@ -124,6 +124,8 @@ public:
     void PrintCurrentEntryForwardMergedClick();
     void PrintCurrentEntryForwardSeperatePagesClick();
     void PrintSetup1Click();
+    // Runs a print job on the table; the table is left wherever the job
+    // left it, for the caller to find the current day again.
     void PrintReport(const QString& mode);
     // The printer that "Print Setup" sets up and the print jobs print on.
     QPrinter& SystemPrinter();
@@ -227,6 +229,8 @@ protected:
 private:
     void BuildMenus();
     void ConnectPrintCommands();
+    // A print menu item: save, print MODE's job, show the current day again.
+    void RunPrintCommand(const QString& mode);
     void BuildControls();
     void BuildEditors();
     void BuildSpellCommands();
@@ -236,6 +240,9 @@ private:
     void OpenTodaysPage();
     void ReleaseSplash();
     void WireCommands();
+    // Enables or disables a menu item; while the window is locked the state
+    // is kept aside for unlocking, which would otherwise undo it.
+    static void SetCommandEnabled(QAction* action, bool enabled);
     void WireDateCommands(); void WireSearchCommands(); void RunSearchStep(bool fromFirst, const std::string& text);
     void WordWrapToggle();
     void MoveToDay(Date day);

@@ -18,11 +18,6 @@
 
 namespace quill {
 
-namespace {
-
-
-}  // namespace
-
 void TMainScreen::WireCommands() {
     connect(SaveButton, &QPushButton::clicked, this, [this] { SaveButtonClick(); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButtonClick(); });
@@ -36,10 +31,7 @@ void TMainScreen::WireCommands() {
     // A locked window keeps its menu items' states aside and gives them back
     // on unlocking; enabling now would be undone by that.
     auto wire = [this](QAction* action, auto handler) {
-        if (action->property("quillOpenEnabled").isValid())
-            action->setProperty("quillOpenEnabled", true);
-        else
-            action->setEnabled(true);
+        SetCommandEnabled(action, true);
         connect(action, &QAction::triggered, this, handler);
     };
     wire(EnterDate1, [this] { EnterDate1Click(); });

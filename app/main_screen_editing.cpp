@@ -53,6 +53,7 @@ void TMainScreen::LoadRichText() {
     RichText1->Invalidate();
     if (!EntryExists) {
         SetDefaultFontNow();
+        // Setting the font reports a change: no edit is pending yet.
         SaveButton->hide();
         CancelButton->hide();
         if (recoveryTimer_) recoveryTimer_->stop();

@@ -64,23 +64,15 @@ QPrinter& TMainScreen::SystemPrinter() {
     return *printer_;
 }
 
-void TMainScreen::PrintcurrentEntryOnlyClick() {
-    if (!SaveButtonClick() || !PrintingPossible(PrinterCount)) return;
-    PrintReport(kModeCurrentOnly);
-    // The jobs walk the table: the day on screen is found and shown again.
-    MoveToDay(CurrentDate);
-}
+void TMainScreen::PrintcurrentEntryOnlyClick() { RunPrintCommand(kModeCurrentOnly); }
 
-void TMainScreen::PrintCurrentEntryForwardMergedClick() {
-    if (!SaveButtonClick() || !PrintingPossible(PrinterCount)) return;
-    PrintReport(kModeMultipleMerge);
-    // The jobs walk the table: the day on screen is found and shown again.
-    MoveToDay(CurrentDate);
-}
+void TMainScreen::PrintCurrentEntryForwardMergedClick() { RunPrintCommand(kModeMultipleMerge); }
 
-void TMainScreen::PrintCurrentEntryForwardSeperatePagesClick() {
+void TMainScreen::PrintCurrentEntryForwardSeperatePagesClick() { RunPrintCommand(kModeMultipleSeparate); }
+
+void TMainScreen::RunPrintCommand(const QString& mode) {
     if (!SaveButtonClick() || !PrintingPossible(PrinterCount)) return;
-    PrintReport(kModeMultipleSeparate);
+    PrintReport(mode);
     // The jobs walk the table: the day on screen is found and shown again.
     MoveToDay(CurrentDate);
 }
@@ -124,8 +116,6 @@ void TMainScreen::PrintReport(const QString& mode) {
         CenterOverMainWindow(&form);
         form.exec();
     }
-    // The jobs moved the table's current record: back to the current day's.
-    FindDateRecord();
 }
 
 }  // namespace quill

@@ -17,15 +17,6 @@ namespace quill {
 
 namespace {
 
-// A locked window keeps its items' states aside until it is unlocked; a
-// state set while locked goes there.
-void SetCommandEnabled(QAction* action, bool enabled) {
-    if (action->property("quillOpenEnabled").isValid())
-        action->setProperty("quillOpenEnabled", enabled);
-    else
-        action->setEnabled(enabled);
-}
-
 QString DayList(const std::vector<std::string>& keys) {
     QStringList days;
     for (const std::string& key : keys) days << QString::fromStdString(LongDateText(STOD(key)));

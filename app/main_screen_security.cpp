@@ -75,8 +75,9 @@ void TMainScreen::EnableSecurityCommand() {
 
 void TMainScreen::mnuSecurityClick() {
 #ifdef QUILLBOOK_HAVE_STORAGE
-    if (!tableOpen_) return;
-    SaveButtonClick();
+    // A page that could not be saved stays pending; the table is not
+    // re-written under it.
+    if (!tableOpen_ || !SaveButtonClick()) return;
     store_->CloseIndexes();
     LoadPreferences();
     TGetPassword::Setup setup;

@@ -65,26 +65,24 @@ TParagraphPropDlg::TParagraphPropDlg(TRichText* editor, QWidget* parent)
     CancelButton->setObjectName("CancelButton");
 
     auto* grid = new QGridLayout;
-    auto label = [this](const QString& text, QWidget* buddy) {
-        auto* l = new QLabel(text, this);
-        l->setBuddy(buddy);
-        return l;
+    const struct {
+        const char* caption;
+        QWidget* field;
+    } rows[] = {
+        {"Left Indent", LeftIndent},          {"Right Indent", RightIndent},
+        {"First Indent", FirstIndentCombo},   {"Space before (pts)", SpaceBeforePts},
+        {"Space after (pts)", SpaceAfterPts}, {"Line Height (pts)", LineHeightPts},
+        {"Units", ComboBox1},
     };
-    grid->addWidget(label("Left Indent", LeftIndent), 0, 0);
-    grid->addWidget(LeftIndent, 0, 1);
-    grid->addWidget(label("Right Indent", RightIndent), 1, 0);
-    grid->addWidget(RightIndent, 1, 1);
-    grid->addWidget(label("First Indent", FirstIndentCombo), 2, 0);
-    grid->addWidget(FirstIndentCombo, 2, 1);
+    int row = 0;
+    for (const auto& r : rows) {
+        auto* label = new QLabel(r.caption, this);
+        label->setBuddy(r.field);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(r.field, row++, 1);
+    }
+    // The first line's own indent sits beside its choice.
     grid->addWidget(FirstIndent, 2, 2);
-    grid->addWidget(label("Space before (pts)", SpaceBeforePts), 3, 0);
-    grid->addWidget(SpaceBeforePts, 3, 1);
-    grid->addWidget(label("Space after (pts)", SpaceAfterPts), 4, 0);
-    grid->addWidget(SpaceAfterPts, 4, 1);
-    grid->addWidget(label("Line Height (pts)", LineHeightPts), 5, 0);
-    grid->addWidget(LineHeightPts, 5, 1);
-    grid->addWidget(label("Units", ComboBox1), 6, 0);
-    grid->addWidget(ComboBox1, 6, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Okbutton);

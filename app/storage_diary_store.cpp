@@ -80,7 +80,7 @@ public:
     void ReopenIndexes() override {
         if (!storage_) return;
         try {
-            storage_->DiaryEngine.IndexOpen(storage_->ProgramFolder() + "quillbk.cdx");
+            storage_->DiaryEngine.IndexOpen(storage_->ProgramFolder() + kDiaryIndexName);
         } catch (const std::exception&) {
         }
         // A missing or unreadable index is built again rather than leaving

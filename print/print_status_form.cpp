@@ -180,10 +180,8 @@ void TPrintStatusForm::PlaceAllPurposeBeyondEdge(bool visible) {
 
 // ---- one day -------------------------------------------------------------------
 
-bool TPrintStatusForm::LoadDay(Date day, TRichText& target, bool* found) {
-  const bool exists = Entries->FindDateRecord(day);
-  if (found) *found = exists;
-  if (!exists) return false;
+bool TPrintStatusForm::LoadDay(Date day, TRichText& target) {
+  if (!Entries->FindDateRecord(day)) return false;
   LoadEntryText(target, Entries->CurrentEntryText());
   return !target.IsTextEmpty();
 }
@@ -257,13 +255,8 @@ void TPrintStatusForm::RunSeparateJob(Date last) {
   PlaceAllPurposeBeyondEdge(true);
   try {
     for (Date d = StartDate; d <= last; d = AddDays(d, 1)) {
-      bool found = false;
-      if (Entries->FindDateRecord(d)) {
-        found = true;
+      if (LoadDay(d, *RichTextAllPurpose)) {
         headerText_ = ToWin1252(LongDateText(d));
-        LoadEntryText(*RichTextAllPurpose, Entries->CurrentEntryText());
-      }
-      if (found && !RichTextAllPurpose->IsTextEmpty()) {
         SetPrintPageSize();
         if (!PrintAllPurpose(DateToKey(d))) {
           Fail("Error - cannot print to " + Destination->LastTarget());

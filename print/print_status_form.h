@@ -105,7 +105,7 @@ class TPrintStatusForm : public QDialog {
   void RunMergedJob(Date last);
   // Seeks DAY and, when found, loads its text into TARGET; true when the
   // day has an entry whose page is not empty.
-  bool LoadDay(Date day, TRichText& target, bool* found = nullptr);
+  bool LoadDay(Date day, TRichText& target);
   void LoadEntryText(TRichText& target, const std::string& text);
   // Sets the page, prints the document of RichTextAllPurpose as one job
   // (KEY names the day for the separate job's PDF files); false when the

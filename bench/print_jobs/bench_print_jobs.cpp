@@ -5,20 +5,18 @@
 // usage: bench_print_jobs [ENTRIES [KEEP.pdf]]   (default 1000; KEEP.pdf keeps
 // a copy of the merged PDF)
 
-#include <time.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QTemporaryDir>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
 
+#include "bench/bench_figures.h"
 #include "print/print_destination.h"
 #include "print/print_status_form.h"
 #include "print/storage_print_source.h"
@@ -26,18 +24,11 @@
 #include "storage/entry_text.h"
 
 using namespace quill;
+using quill::bench::CpuNow;
+using quill::bench::MillisSince;
+using quill::bench::WallClock;
 
 namespace {
-
-double CpuNow() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
-double WallNow() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 const char* const kWords[] = {"the", "and", "I", "was", "to", "a", "of", "it", "in", "we", "today", "morning",
                               "rain", "walked", "garden", "letter", "mother", "wrote", "evening", "caf\\'e9"};
@@ -88,9 +79,10 @@ Figures RunJob(DiaryStorage& storage, const char* mode, Date first, Date last, c
   form.Destination = &destination;
   form.ScratchFolder = scratch;
   Figures f;
-  const double w0 = WallNow(), c0 = CpuNow();
+  const WallClock::time_point w0 = WallClock::now();
+  const double c0 = CpuNow();
   form.FormActivate();
-  f.wall = WallNow() - w0;
+  f.wall = MillisSince(w0) / 1000;
   f.cpu = CpuNow() - c0;
   f.status = form.StatusText();
   f.files = int(destination.FilesWritten().size());

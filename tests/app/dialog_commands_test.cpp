@@ -29,6 +29,13 @@ protected:
         W().SaveButton->click();
         ASSERT_FALSE(Pending());
     }
+    // The second record's memo pointer names a block far past the memo
+    // file's end: that entry can no longer be read.
+    void DamageSecondMemoPointer() {
+        std::fstream f(folder + "QUILLBK.DBF", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(97 + 19 + 9);
+        f.write("    999999", 10);
+    }
     // Asks through the real question: types TEXT and presses Enter, or
     // Escape when CANCEL.
     void Ask(const QString& text, bool cancel = false) {
@@ -252,13 +259,7 @@ TEST_F(DialogCommandsTest, SearchPassesOverAnUnreadableEntryAndNamesIt) {
     Write(Date{2024, 1, 2}, "apple pie");
     Write(Date{2024, 1, 3}, "apple tart");
     Drop();
-    // The second record's memo pointer names a block far past the memo
-    // file's end.
-    {
-        std::fstream f(folder + "QUILLBK.DBF", std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(97 + 19 + 9);
-        f.write("    999999", 10);
-    }
+    DamageSecondMemoPointer();
     Open();
     Messages();
     GoTo(Date{2024, 1, 1});
@@ -279,11 +280,7 @@ TEST_F(DialogCommandsTest, AnUnreadableEntryIsShownReadOnlyAndKeptAsStored) {
     Write(Date{2024, 1, 1}, "apple");
     Write(Date{2024, 1, 2}, "apple pie");
     Drop();
-    {
-        std::fstream f(folder + "QUILLBK.DBF", std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(97 + 19 + 9);
-        f.write("    999999", 10);
-    }
+    DamageSecondMemoPointer();
     std::string before;
     {
         std::ifstream in(folder + "QUILLBK.DBF", std::ios::binary);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 #include <stdexcept>
 #include <iterator>
@@ -217,11 +218,25 @@ TEST_F(EditingCycleTest, AFailedSaveKeepsTheEditPendingAndTheCommandStops) {
     GoTo(day);
     QTest::keyClicks(Editor(), "Precious");
     fail = true;
+    // No command goes on to its own dialog after the failed save.
+    int dialogs = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            ++dialogs;
+            modal->close();
+        }
+    });
+    closer.start(20);
     for (auto command : {&TMainScreen::NextButtonClick, &TMainScreen::PriorButtonClick,
                          &TMainScreen::FirstButtonClick, &TMainScreen::LastButtonClick,
-                         &TMainScreen::RebuildIndexes1Click, &TMainScreen::exit1Click}) {
+                         &TMainScreen::RebuildIndexes1Click, &TMainScreen::PrintcurrentEntryOnlyClick,
+                         &TMainScreen::PrintCurrentEntryForwardMergedClick,
+                         &TMainScreen::PrintCurrentEntryForwardSeperatePagesClick, &TMainScreen::PrintSetup1Click,
+                         &TMainScreen::mnuSecurityClick, &TMainScreen::exit1Click}) {
         boxes.shown.clear();
         (W().*command)();
+        EXPECT_EQ(dialogs, 0);
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_TRUE(boxes.shown[0].text.contains("could not be saved")) << boxes.shown[0].text.toStdString();
         EXPECT_TRUE(boxes.shown[0].text.contains("Disk full"));
